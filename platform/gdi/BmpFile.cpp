@@ -1,0 +1,226 @@
+#include "BmpFile.h"
+
+#include <QFile>
+
+#include "../binary/ByteReader.h"
+
+namespace gdi {
+
+namespace {
+
+constexpr std::uint32_t kCompressionRgb = 0;
+constexpr std::uint32_t kCompressionBitfields = 3;
+constexpr std::int64_t kMaxDimension = 32768;
+
+BmpReadResult failure(std::string message) { return BmpReadResult{Bitmap(), std::move(message)}; }
+
+struct Header {
+    std::int64_t width = 0;
+    std::int64_t height = 0;  // always positive here
+    bool topDown = false;
+    int bitsPerPixel = 0;
+    std::uint32_t compression = kCompressionRgb;
+    std::uint32_t paletteEntries = 0;
+    int paletteEntrySize = 4;
+    std::uint32_t redMask = 0x7C00, greenMask = 0x03E0, blueMask = 0x001F;
+};
+
+// Extracts a channel given by a bit mask and scales it to 0..255.
+int maskedChannel(std::uint32_t value, std::uint32_t mask) {
+    if (mask == 0) return 0;
+    int shift = 0;
+    while (((mask >> shift) & 1u) == 0) ++shift;
+    const std::uint32_t maximum = mask >> shift;
+    const std::uint32_t channel = (value & mask) >> shift;
+    return static_cast<int>((static_cast<std::uint64_t>(channel) * 255 + maximum / 2) / maximum);
+}
+
+}  // namespace
+
+BmpReadResult readBmp(std::span<const std::uint8_t> bytes) {
+    binary::ByteReader reader(bytes);
+    if (reader.u8() != 'B' || reader.u8() != 'M' || !reader.ok()) {
+        return failure("not a BMP file (no 'BM' signature)");
+    }
+    reader.skip(8);  // file size and reserved words: not trusted
+    const std::uint32_t pixelOffset = reader.u32();
+    const std::uint32_t headerSize = reader.u32();
+    if (!reader.ok()) return failure("truncated BMP file header");
+
+    Header header;
+    if (headerSize == 12) {
+        header.width = reader.u16();
+        header.height = reader.u16();
+        reader.skip(2);
+        header.bitsPerPixel = reader.u16();
+        header.paletteEntrySize = 3;
+    } else if (headerSize >= 40) {
+        header.width = reader.i32();
+        const std::int32_t height = reader.i32();
+        header.topDown = height < 0;
+        header.height = height < 0 ? -static_cast<std::int64_t>(height) : height;
+        reader.skip(2);
+        header.bitsPerPixel = reader.u16();
+        header.compression = reader.u32();
+        reader.skip(12);  // image size and resolution
+        header.paletteEntries = reader.u32();
+        reader.skip(4);
+        if (header.compression == kCompressionBitfields) {
+            // The masks follow the 40-byte header (or sit inside the V4/V5 header).
+            header.redMask = reader.u32();
+            header.greenMask = reader.u32();
+            header.blueMask = reader.u32();
+        } else if (header.bitsPerPixel == 32) {
+            header.redMask = 0x00FF0000;
+            header.greenMask = 0x0000FF00;
+            header.blueMask = 0x000000FF;
+        }
+    } else {
+        return failure("unsupported BMP header size " + std::to_string(headerSize));
+    }
+    if (!reader.ok()) return failure("truncated BMP info header");
+
+    const int bits = header.bitsPerPixel;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
+        return failure("unsupported BMP bit depth " + std::to_string(bits));
+    }
+    const bool bitfieldsAllowed = (bits == 16 || bits == 32);
+    if (header.compression != kCompressionRgb &&
+        !(header.compression == kCompressionBitfields && bitfieldsAllowed)) {
+        return failure("compressed BMP files are not supported");
+    }
+    if (header.width <= 0 || header.height <= 0 || header.width > kMaxDimension ||
+        header.height > kMaxDimension) {
+        return failure("BMP image has an invalid size");
+    }
+
+    std::vector<ColorRef> palette;
+    if (bits <= 8) {
+        const std::uint32_t maximumEntries = 1u << bits;
+        std::uint32_t entries = header.paletteEntries == 0 ? maximumEntries : header.paletteEntries;
+        if (entries > maximumEntries) entries = maximumEntries;
+        const std::uint64_t paletteOffset = 14ull + headerSize;
+        auto paletteBytes =
+            reader.bytesAt(paletteOffset, static_cast<std::uint64_t>(entries) * header.paletteEntrySize);
+        if (!reader.ok()) return failure("truncated BMP palette");
+        for (std::uint32_t i = 0; i < entries; ++i) {
+            const std::size_t at = static_cast<std::size_t>(i) * header.paletteEntrySize;
+            palette.push_back(rgb(paletteBytes[at + 2], paletteBytes[at + 1], paletteBytes[at]));
+        }
+    }
+
+    const auto width = static_cast<int>(header.width);
+    const auto height = static_cast<int>(header.height);
+    const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
+    auto pixelBytes = reader.bytesAt(pixelOffset, stride * static_cast<std::uint64_t>(height));
+    if (!reader.ok()) return failure("truncated BMP pixel data");
+
+    const bool blackAndWhite = bits == 1 && palette.size() == 2 &&
+                               ((palette[0] == clBlack && palette[1] == clWhite) ||
+                                (palette[0] == clWhite && palette[1] == clBlack));
+    Bitmap bitmap = blackAndWhite ? Bitmap::monochrome(width, height) : Bitmap::color(width, height);
+    if (bitmap.isEmpty()) return failure("BMP image is too large");
+    bitmap.setSourceBitsPerPixel(bits);
+    bitmap.setPalette(palette);
+
+    auto paletteColor = [&palette](std::uint32_t index) -> ColorRef {
+        return index < palette.size() ? palette[index] : clBlack;
+    };
+
+    for (int row = 0; row < height; ++row) {
+        const int y = header.topDown ? row : height - 1 - row;
+        const std::uint8_t* line = pixelBytes.data() + static_cast<std::size_t>(row) * stride;
+        for (int x = 0; x < width; ++x) {
+            ColorRef color = clBlack;
+            switch (bits) {
+                case 1: {
+                    const std::uint32_t index = (line[x / 8] >> (7 - x % 8)) & 1u;
+                    if (blackAndWhite) {
+                        bitmap.monoRow(y)[x] = paletteColor(index) == clWhite ? 1 : 0;
+                        continue;
+                    }
+                    color = paletteColor(index);
+                    break;
+                }
+                case 4: color = paletteColor((line[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0Fu); break;
+                case 8: color = paletteColor(line[x]); break;
+                case 16: {
+                    const std::uint32_t value = line[2 * x] | (line[2 * x + 1] << 8);
+                    color = rgb(maskedChannel(value, header.redMask),
+                                maskedChannel(value, header.greenMask),
+                                maskedChannel(value, header.blueMask));
+                    break;
+                }
+                case 24: color = rgb(line[3 * x + 2], line[3 * x + 1], line[3 * x]); break;
+                case 32: {
+                    const std::uint32_t value = line[4 * x] | (line[4 * x + 1] << 8) |
+                                                (line[4 * x + 2] << 16) |
+                                                (static_cast<std::uint32_t>(line[4 * x + 3]) << 24);
+                    color = rgb(maskedChannel(value, header.redMask),
+                                maskedChannel(value, header.greenMask),
+                                maskedChannel(value, header.blueMask));
+                    break;
+                }
+                default: break;
+            }
+            bitmap.colorRow(y)[x] = pixelFromRgb(color);
+        }
+    }
+    return BmpReadResult{std::move(bitmap), {}};
+}
+
+BmpReadResult readBmp(const QByteArray& bytes) {
+    return readBmp(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                                 static_cast<std::size_t>(bytes.size())));
+}
+
+BmpReadResult readBmpFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return failure("cannot open " + path.toStdString() + ": " + file.errorString().toStdString());
+    }
+    return readBmp(file.readAll());
+}
+
+QByteArray encodeBmp24(const Bitmap& bitmap) {
+    const int width = bitmap.width();
+    const int height = bitmap.height();
+    const int stride = ((width * 24 + 31) / 32) * 4;
+    const std::uint32_t pixelBytes = static_cast<std::uint32_t>(stride) * height;
+    QByteArray out;
+    auto put16 = [&out](std::uint32_t v) {
+        out.append(static_cast<char>(v & 0xFF));
+        out.append(static_cast<char>((v >> 8) & 0xFF));
+    };
+    auto put32 = [&put16](std::uint32_t v) {
+        put16(v & 0xFFFF);
+        put16(v >> 16);
+    };
+    out.append("BM");
+    put32(14 + 40 + pixelBytes);
+    put32(0);
+    put32(14 + 40);
+    put32(40);
+    put32(static_cast<std::uint32_t>(width));
+    put32(static_cast<std::uint32_t>(height));
+    put16(1);
+    put16(24);
+    put32(kCompressionRgb);
+    put32(pixelBytes);
+    put32(3780);  // 96 dots per inch
+    put32(3780);
+    put32(0);
+    put32(0);
+    for (int y = height - 1; y >= 0; --y) {
+        for (int x = 0; x < width; ++x) {
+            const ColorRef c = bitmap.pixelColor(x, y);
+            out.append(static_cast<char>(blueOf(c)));
+            out.append(static_cast<char>(greenOf(c)));
+            out.append(static_cast<char>(redOf(c)));
+        }
+        for (int pad = width * 3; pad < stride; ++pad) out.append('\0');
+    }
+    return out;
+}
+
+}  // namespace gdi

@@ -1,0 +1,29 @@
+#pragma once
+// Reading and writing BMP files. Reads uncompressed images of 1, 4, 8, 16, 24 and 32 bits per pixel
+// (bottom-up or top-down) with their palettes; writes 24-bit images. A truncated or malformed file
+// gives an empty bitmap and a message saying what is wrong.
+
+#include <QByteArray>
+#include <QString>
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "Bitmap.h"
+
+namespace gdi {
+
+struct BmpReadResult {
+    Bitmap bitmap;
+    std::string error;  // empty on success
+    bool ok() const { return error.empty(); }
+};
+
+BmpReadResult readBmp(std::span<const std::uint8_t> bytes);
+BmpReadResult readBmp(const QByteArray& bytes);
+BmpReadResult readBmpFile(const QString& path);
+
+// The bytes of a bottom-up, uncompressed 24-bit BMP file of the bitmap.
+QByteArray encodeBmp24(const Bitmap& bitmap);
+
+}  // namespace gdi

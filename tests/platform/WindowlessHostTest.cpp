@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <QStringList>
+
+#include "../support/MouseDriver.h"
+#include "platform/windowless/PictureControl.h"
+#include "platform/windowless/WindowlessHost.h"
+
+using namespace windowless;
+
+namespace {
+
+// Fills itself with one colour and writes down every input it gets.
+class RecordingControl : public WindowlessControl {
+public:
+    RecordingControl(WindowlessHost* host, QString name, gdi::ColorRef color)
+        : WindowlessControl(host), name_(std::move(name)), color_(color) {
+        OnClick = [this](WindowlessControl*) { log << name_ + QStringLiteral(":click"); };
+    }
+    void paint(gdi::DeviceContext& canvas) override {
+        canvas.fillRect({0, 0, width(), height()}, {gdi::BS_SOLID, color_});
+    }
+    void mouseEnter() override { log << name_ + QStringLiteral(":enter"); }
+    void mouseLeave() override { log << name_ + QStringLiteral(":leave"); }
+    void mouseMove(ShiftState shift, int x, int y) override {
+        log << QStringLiteral("%1:move %2,%3").arg(name_).arg(x).arg(y);
+        WindowlessControl::mouseMove(shift, x, y);
+    }
+    void mouseDown(MouseButton button, ShiftState shift, int x, int y, bool doubleClick) override {
+        log << name_ + (doubleClick ? QStringLiteral(":double") : QStringLiteral(":down"));
+        WindowlessControl::mouseDown(button, shift, x, y, doubleClick);
+    }
+    void mouseUp(MouseButton button, ShiftState shift, int x, int y) override {
+        log << QStringLiteral("%1:up %2,%3").arg(name_).arg(x).arg(y);
+        WindowlessControl::mouseUp(button, shift, x, y);
+    }
+    QStringList log;
+
+private:
+    QString name_;
+    gdi::ColorRef color_;
+};
+
+constexpr gdi::ColorRef kRed = gdi::rgb(255, 0, 0);
+constexpr gdi::ColorRef kBlue = gdi::rgb(0, 0, 255);
+
+}  // namespace
+
+TEST(WindowlessHost, PaintsBackgroundThenControlsInZOrder) {
+    WindowlessHost host;
+    host.resize(40, 20);
+    host.setBackgroundColor(gdi::clSilver);
+    RecordingControl bottom(&host, QStringLiteral("bottom"), kRed);
+    bottom.setBounds(0, 0, 20, 20);
+    RecordingControl top(&host, QStringLiteral("top"), kBlue);
+    top.setBounds(10, 0, 20, 20);
+    gdi::Bitmap picture = host.renderToBitmap();
+    EXPECT_EQ(picture.pixelColor(5, 5), kRed);
+    EXPECT_EQ(picture.pixelColor(15, 5), kBlue);
+    EXPECT_EQ(picture.pixelColor(35, 5), gdi::clSilver);
+
+    top.setVisible(false);
+    picture = host.renderToBitmap();
+    EXPECT_EQ(picture.pixelColor(15, 5), kRed);
+    EXPECT_EQ(host.controlAt(15, 5), &bottom) << "a hidden control is not hit";
+}
+
+TEST(WindowlessHost, PictureIsClippedToItsBounds) {
+    WindowlessHost host;
+    host.resize(20, 20);
+    host.setBackgroundColor(gdi::clWhite);
+    PictureControl picture(&host);
+    picture.setBounds(2, 2, 5, 5);
+    picture.setPicture(gdi::Bitmap::color(10, 10, kRed));
+    const gdi::Bitmap painted = host.renderToBitmap();
+    EXPECT_EQ(painted.pixelColor(2, 2), kRed);
+    EXPECT_EQ(painted.pixelColor(6, 6), kRed);
+    EXPECT_EQ(painted.pixelColor(7, 7), gdi::clWhite);
+}
+
+TEST(WindowlessHost, RoutesEnterMoveAndLeaveToTheControlUnderThePointer) {
+    WindowlessHost host;
+    host.resize(60, 20);
+    RecordingControl a(&host, QStringLiteral("a"), kRed);
+    a.setBounds(0, 0, 20, 20);
+    RecordingControl b(&host, QStringLiteral("b"), kBlue);
+    b.setBounds(30, 0, 20, 20);
+    testsupport::MouseDriver mouse(&host);
+    mouse.move(5, 6);
+    mouse.move(35, 6);
+    mouse.move(55, 6);
+    EXPECT_EQ(a.log, (QStringList{"a:enter", "a:move 5,6", "a:leave"}));
+    EXPECT_EQ(b.log, (QStringList{"b:enter", "b:move 5,6", "b:leave"}));
+}
+
+TEST(WindowlessHost, DisabledControlGetsEnterAndLeaveButNoPressesMovesOrReleases) {
+    WindowlessHost host;
+    host.resize(60, 20);
+    RecordingControl control(&host, QStringLiteral("c"), kRed);
+    control.setBounds(0, 0, 20, 20);
+    control.setEnabled(false);
+    testsupport::MouseDriver mouse(&host);
+    mouse.click(5, 5);
+    mouse.move(50, 5);
+    EXPECT_EQ(control.log, (QStringList{"c:enter", "c:leave"}));
+}
+
+TEST(WindowlessHost, PressCapturesTheMouseUntilRelease) {
+    WindowlessHost host;
+    host.resize(60, 20);
+    RecordingControl a(&host, QStringLiteral("a"), kRed);
+    a.setBounds(0, 0, 20, 20);
+    RecordingControl b(&host, QStringLiteral("b"), kBlue);
+    b.setBounds(30, 0, 20, 20);
+    testsupport::MouseDriver mouse(&host);
+    mouse.move(5, 5);
+    mouse.press(5, 5);
+    EXPECT_EQ(host.captureControl(), &a);
+    mouse.move(35, 5);  // over b, but a holds the capture
+    mouse.release(35, 5);
+    EXPECT_EQ(host.captureControl(), nullptr);
+    EXPECT_EQ(a.log, (QStringList{"a:enter", "a:move 5,5", "a:down", "a:leave", "a:move 35,5", "a:up 35,5"}))
+        << "no click for a release outside";
+    EXPECT_EQ(b.log, (QStringList{"b:enter"})) << "b sees the pointer but no input";
+}
+
+TEST(WindowlessHost, ClickNeedsPressAndReleaseInsideAndDoubleClickGivesOne) {
+    WindowlessHost host;
+    host.resize(60, 20);
+    RecordingControl a(&host, QStringLiteral("a"), kRed);
+    a.setBounds(0, 0, 20, 20);
+    testsupport::MouseDriver mouse(&host);
+    mouse.move(5, 5);
+    mouse.press(5, 5);
+    mouse.move(50, 5);
+    mouse.move(6, 5);
+    mouse.release(6, 5);
+    EXPECT_EQ(a.log.filter(QStringLiteral("click")).size(), 1) << "dragging out and back in still clicks";
+
+    a.log.clear();
+    mouse.press(5, 5);
+    mouse.release(5, 5);
+    mouse.doubleClickPress(5, 5);
+    mouse.release(5, 5);
+    EXPECT_EQ(a.log.filter(QStringLiteral("click")).size(), 1);
+    EXPECT_TRUE(a.log.contains(QStringLiteral("a:double")));
+}

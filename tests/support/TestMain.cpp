@@ -1,0 +1,23 @@
+// The main of every test executable: a GUI application on the offscreen platform (unless the
+// caller chose another) with the program's fonts registered, then GoogleTest.
+
+#include <QApplication>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/gdi/Font.h"
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        // Keeps Qt from warning on every run in containers without a session.
+        QByteArray dir = QByteArray("/tmp/quillon-test-runtime-") + QByteArray::number(getuid());
+        mkdir(dir.constData(), 0700);
+        qputenv("XDG_RUNTIME_DIR", dir);
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    gdi::registerApplicationFonts();
+    return RUN_ALL_TESTS();
+}
