@@ -1,20 +1,37 @@
-// The program block: sets the application title and runs the message loop until the main window
-// has closed.
+// The program block: the application titled "Quillon", its four windows created in order, and
+// the message loop, which ends when the main window has closed.
 
-#include <QApplication>
+#include <QStyleFactory>
 
+#include "dialogs/Donation.h"
+#include "dialogs/Ueber.h"
+#include "editor/Unit1.h"
 #include "platform/gdi/Font.h"
-#include "platform/windowless/WindowlessHost.h"
+#include "platform/widgets/Application.h"
+#include "settings/Settings.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    widgets::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
+    // One style everywhere, so the forms look the same on every desktop.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     gdi::registerApplicationFonts();
 
-    windowless::WindowlessHost window;
-    window.setWindowTitle(QStringLiteral("Quillon"));
-    window.resize(469, 346);
-    window.show();
-    return app.exec();
+    TForm1 mainWindow;
+    Form1 = &mainWindow;
+    TFormUeber about(&mainWindow);
+    FormUeber = &about;
+    TFormDonation donation(&mainWindow);
+    FormDonation = &donation;
+    TFormSettings settings(&mainWindow);
+    FormSettings = &settings;
+
+    mainWindow.show();
+    const int result = app.exec();
+    FormSettings = nullptr;
+    FormDonation = nullptr;
+    FormUeber = nullptr;
+    Form1 = nullptr;
+    return result;
 }

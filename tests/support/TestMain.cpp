@@ -1,12 +1,12 @@
-// The main of every test executable: a GUI application on the offscreen platform (unless the
+// The main of every test executable: the program's application object on the offscreen platform (unless the
 // caller chose another) with the program's fonts registered, then GoogleTest.
 
-#include <QApplication>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/gdi/Font.h"
+#include "platform/widgets/Application.h"
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
         qputenv("XDG_RUNTIME_DIR", dir);
     }
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
+    widgets::Application app(argc, argv);
     gdi::registerApplicationFonts();
     return RUN_ALL_TESTS();
 }

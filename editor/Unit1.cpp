@@ -1,0 +1,133 @@
+// The main window's handlers: start-up, resizing, closing and the change record of the lyrics.
+
+#include "Unit1.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+
+#include "SongState.h"
+#include "platform/resources/ResourceTable.h"
+#include "platform/widgets/IntervalTimer.h"
+#include "platform/widgets/ScrollBar.h"
+#include "platform/windowless/PictureControl.h"
+#include "platform/windowless/WindowlessHost.h"
+
+TForm1* Form1 = nullptr;
+
+TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    createControls();
+    bindHandlers();
+    Timer2->setInterval(50);
+    FormCreate();
+}
+
+// The flat buttons go before the host widget that Qt deletes with the window.
+TForm1::~TForm1() = default;
+
+void TForm1::loadButtonImage(TOutlookBtn& button, const QString& resourceName) {
+    button.setBitmap(resources::loadBitmapResource(resourceName));
+}
+
+bool TForm1::SongLoaded() const { return songIsLoaded(SongName->caption()); }
+
+void TForm1::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        // The menu bar's height is known only once the window is laid out: give the client area
+        // its design height.
+        const int menuHeight = height() - ClientArea->height();
+        setMinimumHeight(kMinimumClientHeight + menuHeight);
+        if (ClientArea->height() != kDesignClientHeight) resize(width(), kDesignClientHeight + menuHeight);
+        FormShow();
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    bool CanClose = true;
+    FormCloseQuery(CanClose);
+    if (CanClose) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ClientArea && event->type() == QEvent::Paint) FormPaint();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::FormCreate() {}
+
+void TForm1::FormShow() {
+    Seeking = true;
+    NotPlaying = true;
+    Unsaved = false;
+    for (TOutlookBtn* button : {SaveBtn.get(), StopBtn.get(), PauseBtn.get(), PlayBtn.get(), AddBtn.get(),
+                                AddBlankBtn.get()}) {
+        button->setEnabled(false);
+    }
+    ProgressBar1->setMaximum(0x8000);
+    ProgressBar2->setMaximum(0x8000);
+    loadLiveSettings();
+    loadVolumeAndPlacement();
+}
+
+void TForm1::FormResize() {
+    ListBox1->resize(Memo1->width(), Memo1->height());
+}
+
+void TForm1::FormCloseQuery(bool& CanClose) {
+    askToSaveBeforeClosing(CanClose);
+    storeVolumeAndPlacement();
+    offerDonation();
+}
+
+void TForm1::ExitBtnClick() { close(); }
+
+void TForm1::MarkLyricsChanged() {
+    if (SongLoaded()) {
+        Unsaved = true;
+        SaveBtn->setEnabled(true);
+        loadButtonImage(*SaveBtn, QStringLiteral("save_active"));
+    }
+    SaveBtn->invalidate();
+    Savelyricfile1->setEnabled(true);
+}
+
+void TForm1::Memo1Change() {
+    MemoEdited = true;
+    MarkLyricsChanged();
+}
+
+// Hook points; each is filled by the feature that owns it.
+void TForm1::loadLiveSettings() {}
+void TForm1::loadVolumeAndPlacement() {}
+void TForm1::askToSaveBeforeClosing(bool& /*CanClose*/) {}
+void TForm1::storeVolumeAndPlacement() {}
+void TForm1::offerDonation() {}
+
+// Handlers whose behaviour comes with the transport, tagging, preview, saving, settings and About
+// features.
+void TForm1::FormPaint() {}
+void TForm1::WebBtnClick() {}
+void TForm1::About1Click() {}
+void TForm1::OpenBtnClick() {}
+void TForm1::PlayBtnClick() {}
+void TForm1::PauseBtnClick() {}
+void TForm1::StopBtnClick() {}
+void TForm1::ScrollBarPosScroll() {}
+void TForm1::ScrollBarPosChange() {}
+void TForm1::ScrollBarPosMouseLeave() {}
+void TForm1::ScrollBarVolChange() {}
+void TForm1::Timer1Timer() {}
+void TForm1::Timer2Timer() {}
+void TForm1::AddBtnClick() {}
+void TForm1::OutlookBtn2Click() {}
+void TForm1::DoLyricsTextClick() {}
+void TForm1::SaveBtnClick() {}

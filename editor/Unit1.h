@@ -1,0 +1,161 @@
+#pragma once
+// TForm1: the main window. The lyrics text box and the line list that replaces it while playing,
+// the player panel (display picture, song name and time displays, transport and tagging buttons,
+// position and volume bars, level meters), the preview label and the main menu.
+//
+// Behaviour sits in the handlers, named after their control and event; later features plug into
+// the hook points named in FormShow and FormCloseQuery.
+
+#include <QMainWindow>
+#include <memory>
+
+#include "controls/OutlookBtn.h"
+#include "platform/widgets/FileDialogs.h"
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace widgets {
+class Anchors;
+class IntervalTimer;
+class ScrollBar;
+}  // namespace widgets
+namespace windowless {
+class PictureControl;
+class WindowlessHost;
+}  // namespace windowless
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Outer size of the window as the design states it: client area plus frame and title bar.
+    static constexpr int kDesignClientWidth = 469;
+    static constexpr int kDesignClientHeight = 346;
+    static constexpr int kOuterWidth = 485;
+    static constexpr int kMinimumOuterHeight = 400;
+    // What the frame and title bar add to the client area (the menu bar belongs to the window).
+    static constexpr int kFrameWidth = kOuterWidth - kDesignClientWidth;
+    static constexpr int kCaptionAndFrameHeight = 34;
+    // The design's menu bar is 20 pixels high, so its minimum outer height leaves the client area at
+    // least its design height; with other menu heights the client area is what stays fixed.
+    static constexpr int kDesignMenuHeight = 20;
+    static constexpr int kMinimumClientHeight = kMinimumOuterHeight - kCaptionAndFrameHeight - kDesignMenuHeight;
+
+    // Controls, as the form designer lays them out.
+    QWidget* ClientArea = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QListWidget* ListBox1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    windowless::WindowlessHost* PlayerPanel = nullptr;  // hosts GroupBox1's windowless controls
+    std::unique_ptr<windowless::PictureControl> Image1;
+    std::unique_ptr<TOutlookBtn> SongName;
+    std::unique_ptr<TOutlookBtn> LabelPlayTime;
+    std::unique_ptr<TOutlookBtn> PlayTime;
+    std::unique_ptr<TOutlookBtn> PlayTimeMS;
+    std::unique_ptr<TOutlookBtn> PlayTimeMSTotal;
+    QLabel* GetLength1 = nullptr;
+    QLabel* GetLength2 = nullptr;
+    std::unique_ptr<TOutlookBtn> StopBtn;
+    std::unique_ptr<TOutlookBtn> PauseBtn;
+    std::unique_ptr<TOutlookBtn> PlayBtn;
+    std::unique_ptr<TOutlookBtn> AddBtn;
+    std::unique_ptr<TOutlookBtn> AddBlankBtn;
+    widgets::ScrollBar* ScrollBarPos = nullptr;
+    std::unique_ptr<TOutlookBtn> ExitBtn;
+    std::unique_ptr<TOutlookBtn> WebBtn;
+    std::unique_ptr<TOutlookBtn> SaveBtn;
+    std::unique_ptr<TOutlookBtn> OpenBtn;
+    widgets::ScrollBar* ScrollBarVol = nullptr;
+    QProgressBar* ProgressBar2 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QPushButton* DoLyricsText = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QLabel* PreView = nullptr;
+    widgets::FileDialog OpenDialog1{widgets::FileDialog::Kind::open};
+    widgets::FileDialog SaveDialog1{widgets::FileDialog::Kind::save};
+    widgets::IntervalTimer* Timer1 = nullptr;
+    widgets::IntervalTimer* Timer2 = nullptr;
+    QMenu* File1 = nullptr;
+    QAction* OpenMP3file1 = nullptr;
+    QAction* Savelyricfile1 = nullptr;
+    QAction* Settings1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* About1 = nullptr;
+
+    // Window state shared by the lyrics features.
+    bool Seeking = false;
+    bool NotPlaying = false;
+    bool MemoEdited = false;
+    bool Unsaved = false;
+    int SecondTicks = 0;
+    int LastSecond = 0;
+    QString AudioFileName;
+    QString PreviewIndex;
+
+    // A song is loaded: the song-name display no longer shows its dashes.
+    bool SongLoaded() const;
+    // Records a change of the lyrics: with a song loaded they become unsaved and Save lights up.
+    void MarkLyricsChanged();
+
+    // Handlers.
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    void FormPaint();
+    void FormCloseQuery(bool& CanClose);
+    void ExitBtnClick();
+    void WebBtnClick();
+    void About1Click();
+    void OpenBtnClick();
+    void PlayBtnClick();
+    void PauseBtnClick();
+    void StopBtnClick();
+    void ScrollBarPosScroll();
+    void ScrollBarPosChange();
+    void ScrollBarPosMouseLeave();
+    void ScrollBarVolChange();
+    void Timer1Timer();
+    void Timer2Timer();
+    void AddBtnClick();
+    void OutlookBtn2Click();
+    void Memo1Change();
+    void DoLyricsTextClick();
+    void SaveBtnClick();
+
+    // Loads a bitmap resource into a flat button and repaints it.
+    static void loadButtonImage(TOutlookBtn& button, const QString& resourceName);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createPlayerPanel();
+    void createMenu();
+    void bindHandlers();
+
+    // Hook points for features built on this window, in the order they run.
+    void loadLiveSettings();
+    void loadVolumeAndPlacement();
+    void askToSaveBeforeClosing(bool& CanClose);
+    void storeVolumeAndPlacement();
+    void offerDonation();
+
+    widgets::Anchors* anchors_ = nullptr;
+    bool shown_ = false;
+};
+
+// The main window, created first at start-up and alive for the whole run.
+extern TForm1* Form1;

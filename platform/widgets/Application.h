@@ -1,0 +1,24 @@
+#pragma once
+// The application object. Besides dispatching events it is the one place where failures thrown
+// inside a handler end up: the default error dialog shows their message, the rest of the action is
+// abandoned, and the program goes on running.
+
+#include <QApplication>
+#include <functional>
+
+namespace widgets {
+
+class Application : public QApplication {
+    Q_OBJECT
+public:
+    Application(int& argc, char** argv);
+
+    bool notify(QObject* receiver, QEvent* event) override;
+
+    // Shows the text of a failure; by default a message box with the caption "Quillon", the error
+    // icon and OK. Tests replace it; an empty function restores the default.
+    static void setErrorReporter(std::function<void(const QString& text)> reporter);
+    static void reportError(const QString& message);
+};
+
+}  // namespace widgets
