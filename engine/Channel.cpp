@@ -1,0 +1,281 @@
+#include "Channel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace engine {
+
+namespace {
+
+constexpr std::size_t kDecodeChunkFrames = 2048;
+constexpr std::size_t kPullFrames = 512;
+constexpr std::size_t kRecentFrames = 8192;
+
+void toStereo(const float* in, int channels, std::size_t frames, float* out) {
+    for (std::size_t i = 0; i < frames; ++i) {
+        if (channels == 1) {
+            out[2 * i] = out[2 * i + 1] = in[i];
+        } else {
+            out[2 * i] = in[i * channels];
+            out[2 * i + 1] = in[i * channels + 1];
+        }
+    }
+}
+
+std::int16_t toInt16(float sample) {
+    const float scaled = std::nearbyint(sample * 32768.0f);
+    return static_cast<std::int16_t>(std::clamp(scaled, -32768.0f, 32767.0f));
+}
+
+}  // namespace
+
+Channel::Channel(DWORD handleValue, Kind kindValue, std::unique_ptr<Decoder> decoder, DWORD flagsValue, int rate)
+    : handle(handleValue), kind(kindValue), flags(flagsValue), outputRate(rate), sourceRate(decoder->sampleRate()),
+      sourceChannels(decoder->channels()), channelType(decoder->channelType()),
+      lengthFrames(decoder->lengthFrames()), frequency(decoder->sampleRate()), decoder_(std::move(decoder)),
+      ring_(static_cast<std::size_t>(std::max(sourceRate, 8000)) / 2), recent_(2 * kRecentFrames, 0.0f) {
+    int error = 0;
+    resampler_ = src_new(SRC_SINC_FASTEST, 2, &error);
+    decodeScratch_.resize(kDecodeChunkFrames * static_cast<std::size_t>(std::max(1, sourceChannels)));
+    stereoScratch_.resize(2 * kDecodeChunkFrames);
+}
+
+Channel::~Channel() {
+    if (resampler_ != nullptr) src_delete(resampler_);
+}
+
+bool Channel::fillAhead() {
+    if (isDecodeOnly() || decoderEnded_) return false;
+    std::lock_guard<std::mutex> lock(decodeMutex);
+    bool decoded = false;
+    while (!decoderEnded_ && ring_.space() >= kDecodeChunkFrames) {
+        const std::size_t got = decoder_->read(decodeScratch_.data(), kDecodeChunkFrames);
+        if (got == 0) {
+            if (decoder_->finished()) decoderEnded_ = true;
+            break;
+        }
+        toStereo(decodeScratch_.data(), sourceChannels, got, stereoScratch_.data());
+        ring_.push(stereoScratch_.data(), got);
+        decodedFrames_ += static_cast<std::int64_t>(got);
+        decoded = true;
+    }
+    return decoded;
+}
+
+bool Channel::seekFrame(std::int64_t frame) {
+    std::lock_guard<std::mutex> lock(decodeMutex);
+    if (frame < 0 || (lengthFrames >= 0 && frame > lengthFrames)) return false;
+    if (!decoder_->seek(frame)) return false;
+    ring_.clear();
+    decoderEnded_ = false;
+    decodedFrames_ = frame;
+    consumed_ = frame;
+    pending_.clear();
+    pendingOffset_ = 0;
+    if (resampler_ != nullptr) src_reset(resampler_);
+    clearRecentOutput();
+    return true;
+}
+
+void Channel::runDsps(float* stereo, std::size_t frames, const MixSettings& mix) {
+    runDspsNative(stereo, frames, 2, mix);
+}
+
+void Channel::runDspsNative(float* samples, std::size_t frames, int channels, const MixSettings& mix) {
+    if (dsps.empty() || frames == 0) return;
+    const std::size_t count = frames * static_cast<std::size_t>(channels);
+    if (mix.floatDsp) {
+        for (const DspEntry& dsp : dsps) {
+            dsp.proc(dsp.handle, handle, samples, static_cast<DWORD>(count * sizeof(float)), dsp.user);
+        }
+        return;
+    }
+    std::vector<std::int16_t> shorts(count);
+    for (std::size_t i = 0; i < count; ++i) shorts[i] = toInt16(samples[i]);
+    for (const DspEntry& dsp : dsps) {
+        dsp.proc(dsp.handle, handle, shorts.data(), static_cast<DWORD>(count * sizeof(std::int16_t)), dsp.user);
+    }
+    for (std::size_t i = 0; i < count; ++i) samples[i] = shorts[i] / 32768.0f;
+}
+
+void Channel::advanceSlides(double seconds) {
+    auto step = [seconds](Slide& slide, double& value) {
+        if (!slide.active) return;
+        slide.elapsed += seconds;
+        if (slide.elapsed >= slide.duration) {
+            value = slide.to;
+            slide.active = false;
+        } else {
+            value = slide.from + (slide.to - slide.from) * (slide.elapsed / slide.duration);
+        }
+    };
+    step(volumeSlide, volume);
+    step(panSlide, pan);
+    step(frequencySlide, frequency);
+    if (!volumeSlide.active && stopAfterFade) {
+        stopAfterFade = false;
+        state = PlayState::stopped;
+    }
+}
+
+void Channel::keepOutput(const float* stereo, std::size_t frames) {
+    std::lock_guard<std::mutex> lock(recentMutex_);
+    for (std::size_t i = 0; i < frames; ++i) {
+        recent_[2 * recentWrite_] = stereo[2 * i];
+        recent_[2 * recentWrite_ + 1] = stereo[2 * i + 1];
+        recentWrite_ = (recentWrite_ + 1) % kRecentFrames;
+    }
+    recentCount_ = std::min(kRecentFrames, recentCount_ + frames);
+}
+
+void Channel::clearRecentOutput() {
+    std::lock_guard<std::mutex> lock(recentMutex_);
+    std::fill(recent_.begin(), recent_.end(), 0.0f);
+    recentCount_ = 0;
+}
+
+std::size_t Channel::recentOutput(float* frames, std::size_t count) const {
+    std::lock_guard<std::mutex> lock(recentMutex_);
+    const std::size_t n = std::min(count, recentCount_);
+    std::size_t start = (recentWrite_ + kRecentFrames - n) % kRecentFrames;
+    for (std::size_t i = 0; i < n; ++i) {
+        frames[2 * i] = recent_[2 * start];
+        frames[2 * i + 1] = recent_[2 * start + 1];
+        start = (start + 1) % kRecentFrames;
+    }
+    return n;
+}
+
+void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std::vector<SyncEntry>& firedSyncs) {
+    if (state != PlayState::playing) return;
+    advanceSlides(static_cast<double>(frames) / outputRate);
+    if (state != PlayState::playing) return;
+
+    const double globalGain = kind == Kind::music ? mix.musicGain : mix.streamGain;
+    const double gain = volume / 100.0 * globalGain * mix.masterGain;
+    const double leftGain = gain * (pan > 0 ? 1.0 - pan / 100.0 : 1.0);
+    const double rightGain = gain * (pan < 0 ? 1.0 + pan / 100.0 : 1.0);
+    const double ratio = outputRate / std::max(1.0, frequency);
+    const bool resample = std::fabs(ratio - 1.0) > 1e-9 && resampler_ != nullptr;
+
+    renderScratch_.resize(2 * frames);
+    const std::int64_t before = consumed_;
+    std::size_t produced = 0;
+    stalled = false;
+    bool ended = false;
+    while (produced < frames) {
+        if (pendingFrames() == 0) {
+            pending_.resize(2 * kPullFrames);
+            const std::size_t got = ring_.pop(pending_.data(), kPullFrames);
+            pending_.resize(2 * got);
+            pendingOffset_ = 0;
+            if (got == 0) {
+                if (decoderEnded_ && ring_.available() == 0) {
+                    ended = true;
+                } else {
+                    stalled = true;
+                }
+                break;
+            }
+            runDsps(pending_.data(), got, mix);
+        }
+        float* input = pending_.data() + 2 * pendingOffset_;
+        const std::size_t inputFrames = pendingFrames();
+        std::size_t used = 0;
+        std::size_t made = 0;
+        if (resample) {
+            SRC_DATA data{};
+            data.data_in = input;
+            data.input_frames = static_cast<long>(inputFrames);
+            data.data_out = renderScratch_.data() + 2 * produced;
+            data.output_frames = static_cast<long>(frames - produced);
+            data.src_ratio = ratio;
+            if (src_process(resampler_, &data) != 0) break;
+            used = static_cast<std::size_t>(data.input_frames_used);
+            made = static_cast<std::size_t>(data.output_frames_gen);
+            if (used == 0 && made == 0) break;
+        } else {
+            used = made = std::min(inputFrames, frames - produced);
+            std::memcpy(renderScratch_.data() + 2 * produced, input, made * 2 * sizeof(float));
+        }
+        pendingOffset_ += used;
+        consumed_ += static_cast<std::int64_t>(used);
+        produced += made;
+    }
+
+    for (std::size_t i = 0; i < produced; ++i) {
+        renderScratch_[2 * i] = static_cast<float>(renderScratch_[2 * i] * leftGain);
+        renderScratch_[2 * i + 1] = static_cast<float>(renderScratch_[2 * i + 1] * rightGain);
+        out[2 * i] += renderScratch_[2 * i];
+        out[2 * i + 1] += renderScratch_[2 * i + 1];
+    }
+    keepOutput(renderScratch_.data(), produced);
+
+    const std::int64_t bytesPerFrameValue = bytesPerFrame();
+    for (auto it = syncs.begin(); it != syncs.end();) {
+        bool fire = false;
+        if (it->type == BASS_SYNC_POS) {
+            const auto frame = static_cast<std::int64_t>(it->param / static_cast<QWORD>(bytesPerFrameValue));
+            fire = frame >= before && frame < consumed_;
+        } else if (it->type == BASS_SYNC_END) {
+            fire = ended;
+        }
+        if (fire) {
+            firedSyncs.push_back(*it);
+            if (it->once) {
+                it = syncs.erase(it);
+                continue;
+            }
+        }
+        ++it;
+    }
+    if (ended) state = PlayState::stopped;
+}
+
+std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, const MixSettings& mix) {
+    std::lock_guard<std::mutex> lock(decodeMutex);
+    const std::size_t sampleBytes = asFloat ? 4 : 2;
+    const std::size_t frameBytes = sampleBytes * static_cast<std::size_t>(sourceChannels);
+    const std::size_t wanted = bytes / frameBytes;
+    std::size_t done = 0;
+    std::vector<float> samples(kDecodeChunkFrames * static_cast<std::size_t>(sourceChannels));
+    while (done < wanted && !decoderEnded_) {
+        const std::size_t chunk = std::min(kDecodeChunkFrames, wanted - done);
+        const std::size_t got = decoder_->read(samples.data(), chunk);
+        if (got == 0) {
+            if (decoder_->finished()) decoderEnded_ = true;
+            break;
+        }
+        runDspsNative(samples.data(), got, sourceChannels, mix);
+        const std::size_t count = got * static_cast<std::size_t>(sourceChannels);
+        auto* target = static_cast<std::uint8_t*>(buffer) + done * frameBytes;
+        if (asFloat) {
+            std::memcpy(target, samples.data(), count * sizeof(float));
+        } else {
+            auto* shorts = reinterpret_cast<std::int16_t*>(target);
+            for (std::size_t i = 0; i < count; ++i) shorts[i] = toInt16(samples[i]);
+        }
+        done += got;
+        decodedFrames_ += static_cast<std::int64_t>(got);
+        consumed_ = decodedFrames_;
+    }
+    return done * frameBytes;
+}
+
+bool Channel::tags(DWORD kindValue, std::string& out) {
+    std::lock_guard<std::mutex> lock(decodeMutex);
+    return decoder_->tags(kindValue, out);
+}
+
+std::uint64_t Channel::sourcePosition() {
+    std::lock_guard<std::mutex> lock(decodeMutex);
+    return decoder_->sourcePosition();
+}
+
+std::uint64_t Channel::sourceSize() {
+    std::lock_guard<std::mutex> lock(decodeMutex);
+    return decoder_->sourceSize();
+}
+
+}  // namespace engine

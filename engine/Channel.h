@@ -1,0 +1,135 @@
+#pragma once
+// One playable channel (a stream or a music): its decoder, the frames decoded ahead, the playback
+// state, attributes and their slides, effect routines, syncs and the recent output for levels.
+//
+// Threads: the decode thread calls fillAhead (under decodeMutex); the mixing thread calls render
+// (under the engine's mix lock); control calls take the locks they need, briefly.
+
+#include <samplerate.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "Decoder.h"
+#include "FrameRing.h"
+#include "MusicDecoder.h"
+#include "QuillonAudio.h"
+
+namespace engine {
+
+struct DspEntry {
+    HDSP handle;
+    DSPPROC proc;
+    void* user;
+    int priority;
+};
+
+struct SyncEntry {
+    HSYNC handle;
+    DWORD type;
+    QWORD param;
+    SYNCPROC proc;
+    void* user;
+    bool once;
+};
+
+struct Slide {
+    bool active = false;
+    double from = 0;
+    double to = 0;
+    double elapsed = 0;
+    double duration = 0;
+};
+
+enum class PlayState { stopped, playing, paused };
+
+struct MixSettings {
+    double streamGain = 1.0;  // global stream volume
+    double musicGain = 1.0;   // global music volume
+    double masterGain = 1.0;  // output volume
+    bool floatDsp = false;
+};
+
+class Channel {
+public:
+    enum class Kind { stream, music };
+
+    Channel(DWORD handle, Kind kind, std::unique_ptr<Decoder> decoder, DWORD flags, int outputRate);
+    ~Channel();
+
+    const DWORD handle;
+    const Kind kind;
+    const DWORD flags;
+    const int outputRate;
+    const int sourceRate;
+    const int sourceChannels;
+    const DWORD channelType;
+    const std::int64_t lengthFrames;  // -1 when unknown
+
+    bool isDecodeOnly() const { return (flags & BASS_STREAM_DECODE) != 0; }
+    int bytesPerFrame() const { return sourceChannels * ((flags & BASS_SAMPLE_FLOAT) ? 4 : 2); }
+    MusicDecoder* music() { return kind == Kind::music ? static_cast<MusicDecoder*>(decoder_.get()) : nullptr; }
+
+    // Decode thread: keeps the ring topped up. Returns true when it decoded something.
+    bool fillAhead();
+    // Mixing thread: adds `frames` output frames of this channel to `out` (stereo float).
+    void render(float* out, std::size_t frames, const MixSettings& mix, std::vector<SyncEntry>& firedSyncs);
+
+    // Control (the caller holds the mix lock).
+    PlayState state = PlayState::stopped;
+    bool stalled = false;
+    double volume = 100;  // 0..100
+    double pan = 0;       // -100..100
+    double frequency;     // playback rate in Hz
+    Slide volumeSlide, panSlide, frequencySlide;
+    bool stopAfterFade = false;
+    std::vector<DspEntry> dsps;
+    std::vector<SyncEntry> syncs;
+
+    // Moves to a source frame (takes the decode lock; the caller holds the mix lock).
+    bool seekFrame(std::int64_t frame);
+    std::int64_t consumedFrames() const { return consumed_; }
+    bool atEnd() const { return decoderEnded_ && ring_.available() == 0 && pendingFrames() == 0; }
+
+    // Decode-only channels: decodes straight into the caller's buffer (16-bit or float samples,
+    // the source's channel count), running the effect routines. Returns bytes written.
+    std::size_t decodeInto(void* buffer, std::size_t bytes, bool asFloat, const MixSettings& mix);
+
+    // The most recent output frames (stereo, after volume), newest last; fewer when not enough.
+    std::size_t recentOutput(float* frames, std::size_t count) const;
+    void clearRecentOutput();
+
+    std::mutex decodeMutex;
+    bool tags(DWORD kind, std::string& out);
+    std::uint64_t sourcePosition();
+    std::uint64_t sourceSize();
+
+private:
+    void runDsps(float* stereo, std::size_t frames, const MixSettings& mix);
+    void runDspsNative(float* samples, std::size_t frames, int channels, const MixSettings& mix);
+    std::size_t pendingFrames() const { return pending_.size() / 2 - pendingOffset_; }
+    void advanceSlides(double seconds);
+    void keepOutput(const float* stereo, std::size_t frames);
+
+    std::unique_ptr<Decoder> decoder_;
+    FrameRing ring_;
+    std::vector<float> decodeScratch_;
+    std::vector<float> stereoScratch_;
+    std::atomic<bool> decoderEnded_{false};  // set by the decode thread, read by the mixer
+    std::int64_t decodedFrames_ = 0;
+
+    SRC_STATE* resampler_ = nullptr;
+    std::vector<float> pending_;  // frames taken from the ring and through the effects
+    std::size_t pendingOffset_ = 0;
+    std::vector<float> renderScratch_;
+    std::int64_t consumed_ = 0;
+
+    mutable std::mutex recentMutex_;
+    std::vector<float> recent_;  // ring of stereo frames
+    std::size_t recentWrite_ = 0;
+    std::size_t recentCount_ = 0;
+};
+
+}  // namespace engine

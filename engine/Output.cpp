@@ -1,0 +1,171 @@
+#include "Output.h"
+
+#include <alsa/asoundlib.h>
+#include <portaudio.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace engine {
+
+namespace {
+
+void silentAlsaErrors(const char*, int, const char*, int, const char*, ...) {}
+
+// PortAudio is initialised once per use and terminated with it.
+class PortAudioSession {
+public:
+    PortAudioSession() {
+        snd_lib_error_set_handler(silentAlsaErrors);
+        ok_ = Pa_Initialize() == paNoError;
+    }
+    ~PortAudioSession() {
+        if (ok_) Pa_Terminate();
+    }
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_ = false;
+};
+
+class NullOutput : public Output {
+public:
+    NullOutput(int rate, RenderFunction render) : rate_(rate), render_(std::move(render)) {}
+    ~NullOutput() override { stop(); }
+
+    bool start() override {
+        if (thread_.joinable()) return true;
+        running_ = true;
+        thread_ = std::thread([this] { run(); });
+        return true;
+    }
+    void stop() override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            running_ = false;
+        }
+        wake_.notify_all();
+        if (thread_.joinable()) thread_.join();
+    }
+    double latencySeconds() const override { return 0.0; }
+    std::string description() const override { return "No sound"; }
+    bool isNull() const override { return true; }
+
+private:
+    // Renders as much sound as real time has consumed, in blocks of at most 5 ms.
+    void run() {
+        using Clock = std::chrono::steady_clock;
+        const auto begin = Clock::now();
+        std::uint64_t rendered = 0;
+        std::vector<float> block;
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (running_) {
+            lock.unlock();
+            const double elapsed = std::chrono::duration<double>(Clock::now() - begin).count();
+            const auto due = static_cast<std::uint64_t>(elapsed * rate_);
+            const std::size_t blockFrames = static_cast<std::size_t>(rate_) / 200;
+            while (rendered + blockFrames <= due) {
+                block.assign(2 * blockFrames, 0.0f);
+                render_(block.data(), blockFrames);
+                rendered += blockFrames;
+            }
+            lock.lock();
+            wake_.wait_for(lock, std::chrono::milliseconds(2), [this] { return !running_; });
+        }
+    }
+
+    int rate_;
+    RenderFunction render_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool running_ = false;
+};
+
+class PortAudioOutput : public Output {
+public:
+    PortAudioOutput(int rate, RenderFunction render) : rate_(rate), render_(std::move(render)) {}
+    ~PortAudioOutput() override {
+        stop();
+        if (stream_ != nullptr) Pa_CloseStream(stream_);
+    }
+
+    bool open() {
+        if (!session_.ok()) return false;
+        const PaDeviceIndex device = Pa_GetDefaultOutputDevice();
+        if (device == paNoDevice) return false;
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+        if (info == nullptr) return false;
+        name_ = info->name != nullptr ? info->name : "Default output";
+        PaStreamParameters parameters{};
+        parameters.device = device;
+        parameters.channelCount = 2;
+        parameters.sampleFormat = paFloat32;
+        parameters.suggestedLatency = info->defaultLowOutputLatency;
+        if (Pa_OpenStream(&stream_, nullptr, &parameters, rate_, paFramesPerBufferUnspecified, paNoFlag, callback,
+                          this) != paNoError) {
+            stream_ = nullptr;
+            return false;
+        }
+        const PaStreamInfo* streamInfo = Pa_GetStreamInfo(stream_);
+        latency_ = streamInfo != nullptr ? streamInfo->outputLatency : parameters.suggestedLatency;
+        return true;
+    }
+
+    bool start() override {
+        if (stream_ == nullptr) return false;
+        if (Pa_IsStreamActive(stream_) == 1) return true;
+        return Pa_StartStream(stream_) == paNoError;
+    }
+    void stop() override {
+        if (stream_ != nullptr && Pa_IsStreamStopped(stream_) == 0) Pa_StopStream(stream_);
+    }
+    double latencySeconds() const override { return latency_; }
+    std::string description() const override { return name_; }
+    bool isNull() const override { return false; }
+
+private:
+    static int callback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                        PaStreamCallbackFlags, void* self) {
+        auto* out = static_cast<float*>(output);
+        std::fill(out, out + 2 * frames, 0.0f);
+        static_cast<PortAudioOutput*>(self)->render_(out, frames);
+        return paContinue;
+    }
+
+    PortAudioSession session_;
+    int rate_;
+    RenderFunction render_;
+    PaStream* stream_ = nullptr;
+    double latency_ = 0;
+    std::string name_;
+};
+
+}  // namespace
+
+std::unique_ptr<Output> openNullOutput(int rate, RenderFunction render) {
+    return std::make_unique<NullOutput>(rate, std::move(render));
+}
+
+std::unique_ptr<Output> openSystemOutput(int rate, RenderFunction render) {
+    auto output = std::make_unique<PortAudioOutput>(rate, std::move(render));
+    if (!output->open()) return nullptr;
+    return output;
+}
+
+bool systemInputAvailable(std::string& name) {
+    PortAudioSession session;
+    if (!session.ok()) return false;
+    const PaDeviceIndex device = Pa_GetDefaultInputDevice();
+    if (device == paNoDevice) return false;
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+    if (info == nullptr || info->maxInputChannels <= 0) return false;
+    name = info->name != nullptr ? info->name : "Default input";
+    return true;
+}
+
+}  // namespace engine

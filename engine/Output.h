@@ -1,0 +1,32 @@
+#pragma once
+// Where mixed sound goes: the system's default output through PortAudio, or a null device that
+// consumes sound in real time and discards it (for machines without sound, and for device 0).
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace engine {
+
+// Fills `frames` stereo float frames. Called on the output's own thread.
+using RenderFunction = std::function<void(float* out, std::size_t frames)>;
+
+class Output {
+public:
+    virtual ~Output() = default;
+    virtual bool start() = 0;
+    virtual void stop() = 0;
+    // Seconds between handing a frame to the output and hearing it.
+    virtual double latencySeconds() const = 0;
+    virtual std::string description() const = 0;
+    virtual bool isNull() const = 0;
+};
+
+std::unique_ptr<Output> openNullOutput(int rate, RenderFunction render);
+// Null when the system has no usable default output.
+std::unique_ptr<Output> openSystemOutput(int rate, RenderFunction render);
+
+// Whether the system offers a default input device, and its name.
+bool systemInputAvailable(std::string& name);
+
+}  // namespace engine
