@@ -750,7 +750,8 @@ EXPORT DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
                 mono[size - got + i] = 0.5f * (recent[2 * i] + recent[2 * i + 1]);
             }
             magnitudeSpectrum(mono.data(), size, static_cast<float*>(buffer));
-            return succeed(static_cast<DWORD>(size / 2 * sizeof(float)));
+            // The result counts the sample data the transform took: `size` 16-bit stereo frames.
+            return succeed(static_cast<DWORD>(size * 4));
         }
         const bool asFloat = (length & BASS_DATA_FLOAT) != 0 || (channel->flags & BASS_SAMPLE_FLOAT) != 0;
         const std::size_t bytes = length & ~static_cast<DWORD>(BASS_DATA_FLOAT);

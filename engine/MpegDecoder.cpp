@@ -42,9 +42,9 @@ off_t seekCallback(void* handle, off_t offset, int whence) {
 class MpegDecoder : public Decoder {
 public:
     MpegDecoder(std::unique_ptr<DataSource> source, std::unique_ptr<mpg123_handle, HandleDeleter> handle, int rate,
-                int channels, std::int64_t length, DWORD type)
+                int channels, std::int64_t length, DWORD type, std::int64_t leadingSkip)
         : source_(std::move(source)), handle_(std::move(handle)), rate_(rate), channels_(channels),
-          length_(length), type_(type) {}
+          length_(length - leadingSkip), type_(type), leadingSkip_(leadingSkip) {}
 
     int sampleRate() const override { return rate_; }
     int channels() const override { return channels_; }
@@ -68,7 +68,7 @@ public:
     }
 
     bool seek(std::int64_t frame) override {
-        return mpg123_seek(handle_.get(), static_cast<off_t>(frame), SEEK_SET) >= 0;
+        return mpg123_seek(handle_.get(), static_cast<off_t>(frame + leadingSkip_), SEEK_SET) >= 0;
     }
 
     bool tags(DWORD kind, std::string& out) override {
@@ -103,7 +103,13 @@ private:
     int channels_;
     std::int64_t length_;
     DWORD type_;
+    std::int64_t leadingSkip_;
 };
+
+// Layer III decoders lag the encoder by 529 samples. A stream with gapless information has them
+// trimmed by libmpg123; without it they are trimmed here, so that samples line up with the
+// original and the length is within one frame of it.
+constexpr std::int64_t kLayer3DecoderDelay = 529;
 
 }  // namespace
 
@@ -114,6 +120,10 @@ std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<DataSource>& source, in
     std::unique_ptr<mpg123_handle, HandleDeleter> handle(mpg123_new(nullptr, &result));
     if (!handle) return nullptr;
     mpg123_param(handle.get(), MPG123_FLAGS, MPG123_GAPLESS | MPG123_QUIET | MPG123_FORCE_FLOAT, 0);
+    // A seek decodes this many frames before the target without output, so that the bit reservoir
+    // (up to 511 bytes back, several frames at low bit rates) and the overlap are primed and the
+    // samples after a seek equal those of a straight decode.
+    mpg123_param(handle.get(), MPG123_PREFRAMES, 10, 0);
     mpg123_format_none(handle.get());
     const long* rates = nullptr;
     size_t rateCount = 0;
@@ -139,10 +149,16 @@ std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<DataSource>& source, in
     const DWORD type = info.layer == 1 ? BASS_CTYPE_STREAM_MP1
                        : info.layer == 2 ? BASS_CTYPE_STREAM_MP2
                                          : BASS_CTYPE_STREAM_MP3;
-    if (mpg123_seek(handle.get(), 0, SEEK_SET) < 0) return nullptr;
+    long encoderDelay = -1;
+    double unused = 0;
+    mpg123_getstate(handle.get(), MPG123_ENC_DELAY, &encoderDelay, &unused);
+    const std::int64_t leadingSkip = info.layer == 3 && encoderDelay < 0 && length > kLayer3DecoderDelay
+                                         ? kLayer3DecoderDelay
+                                         : 0;
+    if (mpg123_seek(handle.get(), static_cast<off_t>(leadingSkip), SEEK_SET) < 0) return nullptr;
     error = BASS_OK;
     return std::make_unique<MpegDecoder>(std::move(source), std::move(handle), static_cast<int>(rate), channels,
-                                         static_cast<std::int64_t>(length), type);
+                                         static_cast<std::int64_t>(length), type, leadingSkip);
 }
 
 }  // namespace engine

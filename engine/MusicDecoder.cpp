@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -69,6 +70,11 @@ public:
 
     bool channelVolume(int channel, int& volume) const override {
         if (interactive_ == nullptr || channel < 0 || channel >= moduleChannels()) return false;
+        // The player keeps channel volumes in 64 steps; report what was set, not its rounding.
+        if (const auto set = channelVolumes_.find(channel); set != channelVolumes_.end()) {
+            volume = set->second;
+            return true;
+        }
         try {
             volume = static_cast<int>(std::lround(interactive_->get_channel_volume(channel) * 100.0));
             return true;
@@ -80,6 +86,7 @@ public:
         if (interactive_ == nullptr || channel < 0 || channel >= moduleChannels()) return false;
         try {
             interactive_->set_channel_volume(channel, std::clamp(volume, 0, 100) / 100.0);
+            channelVolumes_[channel] = std::clamp(volume, 0, 100);
             return true;
         } catch (...) {
             return false;
@@ -89,6 +96,7 @@ public:
 private:
     std::unique_ptr<openmpt::module_ext> module_;
     openmpt::ext::interactive* interactive_ = nullptr;
+    std::map<int, int> channelVolumes_;
     int rate_;
     double duration_ = 0;
 };

@@ -3,6 +3,9 @@
 #include <alsa/asoundlib.h>
 #include <portaudio.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -21,7 +24,17 @@ class PortAudioSession {
 public:
     PortAudioSession() {
         snd_lib_error_set_handler(silentAlsaErrors);
+        // The sound servers' client libraries that PortAudio probes print their start-up chatter to
+        // the standard error; hide it while probing.
+        const int savedError = dup(STDERR_FILENO);
+        const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (savedError >= 0 && nowhere >= 0) dup2(nowhere, STDERR_FILENO);
         ok_ = Pa_Initialize() == paNoError;
+        if (savedError >= 0) {
+            dup2(savedError, STDERR_FILENO);
+            close(savedError);
+        }
+        if (nowhere >= 0) close(nowhere);
     }
     ~PortAudioSession() {
         if (ok_) Pa_Terminate();

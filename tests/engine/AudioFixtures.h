@@ -1,0 +1,116 @@
+#pragma once
+// Audio the engine tests play: sines and silence written as wav, ogg and mp3 through libsndfile's
+// own encoders, and a small four-channel module written byte by byte.
+
+#include <sndfile.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fixtures {
+
+enum class Format { wav, ogg, mp3 };
+
+inline int sndfileFormat(Format format) {
+    switch (format) {
+        case Format::wav: return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        case Format::ogg: return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        case Format::mp3: return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+    }
+    return 0;
+}
+
+// A stereo sine of `seconds`; amplitude 0 writes silence. Returns false when it could not write.
+inline bool writeSine(const std::string& path, Format format, double seconds, double frequency = 440.0,
+                      double amplitude = 0.5, int rate = 44100) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 2;
+    info.format = sndfileFormat(format);
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) return false;
+    const auto frames = static_cast<std::size_t>(std::llround(seconds * rate));
+    std::vector<float> samples(2 * frames);
+    for (std::size_t i = 0; i < frames; ++i) {
+        const float value = static_cast<float>(amplitude * std::sin(2 * M_PI * frequency * static_cast<double>(i) / rate));
+        samples[2 * i] = value;
+        samples[2 * i + 1] = value;
+    }
+    const bool ok = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(frames)) ==
+                    static_cast<sf_count_t>(frames);
+    sf_close(file);
+    return ok;
+}
+
+inline std::vector<std::uint8_t> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+// Removes the first MPEG frame when it is an info frame ("Xing", "Info" or "VBRI"), so that a
+// decoder has to find the length by scanning.
+inline bool stripMp3InfoFrame(std::vector<std::uint8_t>& bytes) {
+    std::size_t start = 0;
+    if (bytes.size() > 10 && std::memcmp(bytes.data(), "ID3", 3) == 0) {
+        start = 10 + ((bytes[6] & 0x7F) << 21 | (bytes[7] & 0x7F) << 14 | (bytes[8] & 0x7F) << 7 | (bytes[9] & 0x7F));
+    }
+    while (start + 4 < bytes.size() && !(bytes[start] == 0xFF && (bytes[start + 1] & 0xE0) == 0xE0)) ++start;
+    if (start + 4 >= bytes.size()) return false;
+    // MPEG-1 layer III: frame length = 144 * bitrate / rate + padding.
+    static const int bitrates[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0};
+    static const int rates[] = {44100, 48000, 32000, 0};
+    const int bitrate = bitrates[bytes[start + 2] >> 4] * 1000;
+    const int rate = rates[(bytes[start + 2] >> 2) & 3];
+    if (bitrate == 0 || rate == 0) return false;
+    const std::size_t length = 144 * bitrate / rate + ((bytes[start + 2] >> 1) & 1);
+    const std::string frame(bytes.begin() + static_cast<long>(start),
+                            bytes.begin() + static_cast<long>(std::min(bytes.size(), start + length)));
+    if (frame.find("Xing") == std::string::npos && frame.find("Info") == std::string::npos &&
+        frame.find("VBRI") == std::string::npos) {
+        return false;
+    }
+    bytes.erase(bytes.begin() + static_cast<long>(start), bytes.begin() + static_cast<long>(start + length));
+    return true;
+}
+
+// A ProTracker module: four channels, one pattern of 64 rows at speed 6 (7.68 s), a looping square
+// wave sample played on every channel from the first row.
+inline std::vector<std::uint8_t> fourChannelModule() {
+    std::vector<std::uint8_t> m(1084, 0);
+    std::memcpy(m.data(), "quillon test", 12);
+    const int sampleWords = 32;
+    std::uint8_t* sample = m.data() + 20;  // sample 1 header
+    std::memcpy(sample, "square", 6);
+    sample[22] = 0;
+    sample[23] = sampleWords;  // length in words, big-endian
+    sample[25] = 64;           // volume
+    sample[27] = 0;            // loop start
+    sample[28] = 0;
+    sample[29] = sampleWords;  // loop length
+    m[950] = 1;                // song length: one order
+    m[951] = 127;
+    m[952] = 0;                // order 0 plays pattern 0
+    std::memcpy(m.data() + 1080, "M.K.", 4);
+    std::vector<std::uint8_t> pattern(64 * 4 * 4, 0);
+    const int period = 214;  // C-3
+    for (int channel = 0; channel < 4; ++channel) {
+        std::uint8_t* cell = pattern.data() + channel * 4;
+        cell[0] = static_cast<std::uint8_t>((1 & 0xF0) | (period >> 8));
+        cell[1] = static_cast<std::uint8_t>(period & 0xFF);
+        cell[2] = static_cast<std::uint8_t>((1 & 0x0F) << 4);
+    }
+    m.insert(m.end(), pattern.begin(), pattern.end());
+    for (int i = 0; i < sampleWords * 2; ++i) m.push_back(i < sampleWords ? 0x60 : 0xA0);
+    return m;
+}
+
+}  // namespace fixtures

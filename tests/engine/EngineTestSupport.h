@@ -1,0 +1,56 @@
+#pragma once
+// Shared set-up of the engine tests: the library on its null device, a temporary folder for
+// generated files, and waiting for real time to pass.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "AudioFixtures.h"
+#include "QuillonAudio.h"
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(BASS_Init(0, 44100, 0, nullptr, nullptr)) << BASS_ErrorGetCode();
+        folder_ = std::filesystem::temp_directory_path() /
+                  ("quillon-engine-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(folder_);
+    }
+    void TearDown() override {
+        BASS_Free();
+        std::error_code ignored;
+        std::filesystem::remove_all(folder_, ignored);
+    }
+
+    std::string path(const std::string& name) const { return (folder_ / name).string(); }
+
+    std::string sine(const std::string& name, fixtures::Format format, double seconds, double frequency = 440.0,
+                     double amplitude = 0.5) {
+        const std::string file = path(name);
+        EXPECT_TRUE(fixtures::writeSine(file, format, seconds, frequency, amplitude)) << name;
+        return file;
+    }
+
+    // Waits up to `timeout` for a condition, checking every few milliseconds.
+    static bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < end) {
+            if (condition()) return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return condition();
+    }
+
+    static double seconds(DWORD handle) {
+        return BASS_ChannelBytes2Seconds(handle, BASS_ChannelGetPosition(handle));
+    }
+
+private:
+    std::filesystem::path folder_;
+};

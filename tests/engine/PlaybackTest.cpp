@@ -1,0 +1,196 @@
+#include <cmath>
+#include <vector>
+
+#include "EngineTestSupport.h"
+
+using fixtures::Format;
+using namespace std::chrono_literals;
+
+TEST_F(EngineTest, PositionAdvancesInRealTimeHoldsWhilePausedAndRestartsAtZero) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("play.wav", Format::wav, 5.0).c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
+    EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+    const auto start = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(400ms);
+    const double played = seconds(stream);
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_NEAR(played, elapsed, 0.06);
+
+    ASSERT_TRUE(BASS_ChannelPause(stream));
+    EXPECT_EQ(BASS_ChannelIsActive(stream), static_cast<DWORD>(BASS_ACTIVE_PAUSED));
+    const double paused = seconds(stream);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_DOUBLE_EQ(seconds(stream), paused);
+    EXPECT_EQ(BASS_ChannelGetLevel(stream), 0u) << "no level unless playing";
+
+    ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
+    std::this_thread::sleep_for(100ms);
+    EXPECT_GT(seconds(stream), paused);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, 1));
+    EXPECT_LT(seconds(stream), 0.02);
+}
+
+TEST_F(EngineTest, EndOfStreamLeavesTheChannelStoppedAndCallsTheEndSync) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("short.wav", Format::wav, 0.3).c_str(), 0, 0, 0);
+    std::atomic<int> ends{0};
+    ASSERT_NE(BASS_ChannelSetSync(stream, BASS_SYNC_END, 0,
+                                  [](HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomic<int>*>(user); },
+                                  &ends),
+              0u);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
+    EXPECT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 2000ms));
+    EXPECT_EQ(ends.load(), 1);
+    EXPECT_NEAR(seconds(stream), 0.3, 0.001);
+}
+
+TEST_F(EngineTest, LevelsOfAFullScaleSineAndOfSilence) {
+    const HSTREAM loud = BASS_StreamCreateFile(0, sine("loud.wav", Format::wav, 3.0, 441.0, 1.0).c_str(), 0, 0, 0);
+    const HSTREAM quiet = BASS_StreamCreateFile(0, sine("quiet.wav", Format::wav, 3.0, 441.0, 0.0).c_str(), 0, 0, 0);
+    BASS_ChannelPlay(loud, 0);
+    BASS_ChannelPlay(quiet, 0);
+    std::this_thread::sleep_for(200ms);
+    const DWORD level = BASS_ChannelGetLevel(loud);
+    EXPECT_GE(level & 0xFFFF, 32000u);
+    EXPECT_LE(level & 0xFFFF, 32768u);
+    EXPECT_GE(level >> 16, 32000u);
+    EXPECT_EQ(BASS_ChannelGetLevel(quiet), 0u);
+}
+
+TEST_F(EngineTest, SpectrumPeaksInTheSinesBin) {
+    // Bin 20 of a 512-point transform at 44.1 kHz lies at 20 * 44100 / 512 Hz.
+    const double frequency = 20 * 44100.0 / 512;
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("tone.wav", Format::wav, 3.0, frequency, 0.8).c_str(), 0, 0, 0);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(150ms);
+    float bins[256] = {};
+    ASSERT_EQ(BASS_ChannelGetData(stream, bins, BASS_DATA_FFT512), 2048u) << "256 floats";
+    int peak = 0;
+    for (int i = 1; i < 256; ++i) {
+        if (bins[i] > bins[peak]) peak = i;
+    }
+    EXPECT_EQ(peak, 20);
+    EXPECT_GT(bins[20], 0.5f);
+}
+
+namespace {
+struct DspLog {
+    std::mutex mutex;
+    std::vector<int> order;
+    bool sawFloats = true;
+};
+template <int Id>
+void recordingDsp(HDSP, DWORD, void* buffer, DWORD length, void* user) {
+    auto* log = static_cast<DspLog*>(user);
+    const auto* samples = static_cast<const float*>(buffer);
+    std::lock_guard<std::mutex> lock(log->mutex);
+    if (log->order.size() < 60) log->order.push_back(Id);
+    for (DWORD i = 0; i < length / 4; ++i) {
+        if (!(std::fabs(samples[i]) <= 1.0f)) log->sawFloats = false;
+    }
+}
+}  // namespace
+
+TEST_F(EngineTest, EffectRoutinesRunByPriorityWithFloatSamples) {
+    BASS_SetConfig(BASS_CONFIG_FLOATDSP, 1);
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("dsp.wav", Format::wav, 3.0, 440.0, 0.9).c_str(), 0, 0, 0);
+    DspLog log;
+    const HDSP low = BASS_ChannelSetDSP(stream, recordingDsp<2>, &log, 2);
+    const HDSP high = BASS_ChannelSetDSP(stream, recordingDsp<4>, &log, 4);
+    const HDSP middle = BASS_ChannelSetDSP(stream, recordingDsp<3>, &log, 3);
+    ASSERT_TRUE(low && high && middle);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(100ms);
+    {
+        std::lock_guard<std::mutex> lock(log.mutex);
+        ASSERT_GE(log.order.size(), 6u);
+        for (std::size_t i = 0; i + 2 < 6; i += 3) {
+            EXPECT_EQ(log.order[i], 4);
+            EXPECT_EQ(log.order[i + 1], 3);
+            EXPECT_EQ(log.order[i + 2], 2);
+        }
+        EXPECT_TRUE(log.sawFloats);
+        log.order.clear();
+    }
+    ASSERT_TRUE(BASS_ChannelRemoveDSP(stream, middle));
+    EXPECT_FALSE(BASS_ChannelRemoveDSP(stream, middle));
+    std::this_thread::sleep_for(100ms);
+    std::lock_guard<std::mutex> lock(log.mutex);
+    ASSERT_GE(log.order.size(), 4u);
+    EXPECT_EQ(log.order[0], 4);
+    EXPECT_EQ(log.order[1], 2);
+}
+
+TEST_F(EngineTest, VolumeSlideToMinusTwoFadesOutAndStops) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("fade.wav", Format::wav, 5.0).c_str(), 0, 0, 0);
+    BASS_ChannelPlay(stream, 0);
+    ASSERT_TRUE(BASS_ChannelSlideAttributes(stream, -1, -2, -101, 200));
+    EXPECT_EQ(BASS_ChannelIsSliding(stream), static_cast<DWORD>(BASS_SLIDE_VOL));
+    EXPECT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 1000ms));
+    EXPECT_EQ(BASS_ChannelIsSliding(stream), 0u);
+    DWORD volume = 99;
+    BASS_ChannelGetAttributes(stream, nullptr, &volume, nullptr);
+    EXPECT_EQ(volume, 0u);
+}
+
+TEST_F(EngineTest, AttributesKeepWhatMinusOneAndMinus101Say) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("attr.wav", Format::wav, 1.0).c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_ChannelSetAttributes(stream, 22050, 40, -30));
+    ASSERT_TRUE(BASS_ChannelSetAttributes(stream, -1, -1, -101));
+    DWORD freq = 0;
+    DWORD volume = 0;
+    int pan = 0;
+    BASS_ChannelGetAttributes(stream, &freq, &volume, &pan);
+    EXPECT_EQ(freq, 22050u);
+    EXPECT_EQ(volume, 40u);
+    EXPECT_EQ(pan, -30);
+    EXPECT_FALSE(BASS_ChannelSetAttributes(stream, 441000, -1, -101));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_FREQ);
+}
+
+TEST_F(EngineTest, HalfTheFrequencyPlaysAtHalfTheRate) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("rate.wav", Format::wav, 5.0).c_str(), 0, 0, 0);
+    BASS_ChannelSetAttributes(stream, 22050, -1, -101);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(400ms);
+    EXPECT_NEAR(seconds(stream), 0.2, 0.04);
+}
+
+TEST_F(EngineTest, GlobalStreamVolumeHalvesStreamsAndLeavesMusicsAlone) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("gvol.wav", Format::wav, 5.0, 441.0, 1.0).c_str(), 0, 0, 0);
+    const std::vector<std::uint8_t> module = fixtures::fourChannelModule();
+    const HMUSIC music = BASS_MusicLoad(1, module.data(), 0, static_cast<DWORD>(module.size()), BASS_MUSIC_CALCLEN, 0);
+    ASSERT_NE(music, 0u) << BASS_ErrorGetCode();
+    BASS_ChannelPlay(stream, 0);
+    BASS_ChannelPlay(music, 0);
+    std::this_thread::sleep_for(150ms);
+    const DWORD streamFull = BASS_ChannelGetLevel(stream) & 0xFFFF;
+    const DWORD musicFull = BASS_ChannelGetLevel(music) & 0xFFFF;
+    ASSERT_GT(musicFull, 0u);
+    ASSERT_EQ(BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, 50), 50u);
+    EXPECT_EQ(BASS_GetConfig(BASS_CONFIG_GVOL_STREAM), 50u);
+    std::this_thread::sleep_for(150ms);
+    EXPECT_NEAR(static_cast<double>(BASS_ChannelGetLevel(stream) & 0xFFFF), streamFull / 2.0, 200.0);
+    EXPECT_NEAR(static_cast<double>(BASS_ChannelGetLevel(music) & 0xFFFF), static_cast<double>(musicFull),
+                musicFull * 0.25);
+    BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, 100);
+}
+
+TEST_F(EngineTest, GetDataOfAPlayingChannelGivesItsRecentSamples) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("wave.wav", Format::wav, 3.0, 441.0, 0.5).c_str(), 0, 0, 0);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(150ms);
+    std::vector<std::int16_t> samples(1024);
+    ASSERT_EQ(BASS_ChannelGetData(stream, samples.data(), 2048), 2048u);
+    int peak = 0;
+    for (std::int16_t s : samples) peak = std::max(peak, std::abs(static_cast<int>(s)));
+    EXPECT_NEAR(peak, 16384, 200);
+}
+
+TEST_F(EngineTest, CpuLoadIsReportedAsAPercentage) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("cpu.wav", Format::wav, 2.0).c_str(), 0, 0, 0);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(200ms);
+    const float cpu = BASS_GetCPU();
+    EXPECT_GE(cpu, 0.0f);
+    EXPECT_LT(cpu, 100.0f);
+}
