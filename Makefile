@@ -5,7 +5,10 @@ ASAN_BUILD_DIR ?= build-asan
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build run test test-asan bench bitmaps screenshot clean
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build run test test-asan bench fuzz bitmaps screenshot clean
 
 all: build
 
@@ -17,7 +20,7 @@ build: deps
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/app/quillon
+	$(BUILD_DIR)/bin/quillon
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
@@ -32,6 +35,20 @@ test-asan: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# Benchmarks (figures in the README); the first run encodes its test songs, which takes a while.
+bench: build
+	$(BUILD_DIR)/bench/quillon-decode-bench
+	$(BUILD_DIR)/bench/quillon-playback-figures
+
+# Fuzzes the engine's stream and music loaders for FUZZ_SECONDS (corpus kept in build-fuzz/corpus).
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_FUZZ=ON
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
+	mkdir -p $(FUZZ_BUILD_DIR)/corpus
+	bash tools/fuzz-seeds.sh $(FUZZ_BUILD_DIR)/corpus
+	$(FUZZ_BUILD_DIR)/fuzz/quillon-engine-fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	  -rss_limit_mb=4096 $(FUZZ_BUILD_DIR)/corpus
+
 # Redraws the program's bitmaps into resources/bitmaps (commit the result).
 bitmaps: build
 	$(BUILD_DIR)/tools/quillon-draw-bitmaps resources/bitmaps
@@ -41,4 +58,4 @@ screenshot: build
 	bash tools/screenshot.sh $(BUILD_DIR)
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

@@ -1,8 +1,10 @@
 // The program block: the application titled "Quillon", its four windows created in order, and
 // the message loop, which ends when the main window has closed.
 
+#include <QMessageBox>
 #include <QStyleFactory>
 
+#include "audio/Bass_Dynamic.h"
 #include "dialogs/Donation.h"
 #include "dialogs/Ueber.h"
 #include "editor/Unit1.h"
@@ -17,6 +19,16 @@ int main(int argc, char** argv) {
     // One style everywhere, so the forms look the same on every desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     gdi::registerApplicationFonts();
+
+    // The audio library is bound before any window exists; without it the program cannot run.
+    QString problem;
+    if (!bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(bassdll::defaultLibraryPath()), problem)) {
+        QMessageBox::critical(nullptr, QStringLiteral("Quillon"), problem);
+        return 1;
+    }
+    struct UnloadAtExit {
+        ~UnloadAtExit() { bassdll::UnloadBassLibrary(); }
+    } unloadAtExit;
 
     TForm1 mainWindow;
     Form1 = &mainWindow;

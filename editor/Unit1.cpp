@@ -19,6 +19,17 @@ TForm1* Form1 = nullptr;
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
+    BassdllPlayer1 = new TBassdllPlayer(this);
+    // The design values, each through its setter, in the order the form records them.
+    BassdllPlayer1->SetPosition(0);
+    BassdllPlayer1->SetVolume(100);
+    BassdllPlayer1->SetPlaybackSpeed(100);
+    BassdllPlayer1->SetBalance(0);
+    BassdllPlayer1->SetRotate(false);
+    BassdllPlayer1->SetEcho(false);
+    BassdllPlayer1->SetFlanger(false);
+    BassdllPlayer1->SetFadeOut(false);
+    BassdllPlayer1->SetFadeOutTime(10);
     createControls();
     bindHandlers();
     Timer2->setInterval(50);

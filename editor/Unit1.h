@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "audio/BassDLLPlayer.h"
 #include "controls/OutlookBtn.h"
 #include "platform/widgets/FileDialogs.h"
 
@@ -49,6 +50,10 @@ public:
     // least its design height; with other menu heights the client area is what stays fixed.
     static constexpr int kDesignMenuHeight = 20;
     static constexpr int kMinimumClientHeight = kMinimumOuterHeight - kCaptionAndFrameHeight - kDesignMenuHeight;
+
+    // The player, created first: when the audio library cannot start, the program ends before the
+    // window shows.
+    TBassdllPlayer* BassdllPlayer1 = nullptr;
 
     // Controls, as the form designer lays them out.
     QWidget* ClientArea = nullptr;

@@ -43,9 +43,8 @@ std::unique_ptr<Decoder> openStreamDecoder(std::unique_ptr<DataSource> source, i
     switch (sniff(*source)) {
         case Kind::wave: decoder = openSndfileDecoder(source, error); break;
         case Kind::ogg:
+            // Only Vorbis: libsndfile's Ogg reader leaks on malformed pages (found by fuzzing).
             decoder = openVorbisDecoder(source, error);
-            // Ogg holding something other than Vorbis (FLAC, Opus) may still be readable.
-            if (!decoder && source) decoder = openSndfileDecoder(source, error);
             break;
         case Kind::mpeg: decoder = openMpegDecoder(source, error); break;
         case Kind::other: decoder = openSndfileDecoder(source, error); break;

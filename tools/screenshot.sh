@@ -12,6 +12,6 @@ capture() {  # program, output file
     import -window root '$output'
     kill \$pid"
 }
-capture "$build/app/quillon" shots/quillon.png
+capture "$build/bin/quillon" shots/quillon.png
 capture "$build/tools/quillon-button-demo" shots/button-demo.png
 echo "written: shots/quillon.png shots/button-demo.png"

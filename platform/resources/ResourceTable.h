@@ -16,6 +16,10 @@ inline const QString kRawData = QStringLiteral("RCDATA");
 // The bytes of a resource, or nothing when the program has none of that kind and name.
 std::optional<QByteArray> findResource(const QString& kind, const QString& name);
 
+// Adds a resource at run time (consulted before the compiled-in ones), for data the program makes
+// itself and for tests.
+void addResource(const QString& kind, const QString& name, const QByteArray& bytes);
+
 // A bitmap resource; an empty bitmap when it is missing or unreadable.
 gdi::Bitmap loadBitmapResource(const QString& name);
 

@@ -38,6 +38,13 @@ public:
         : QuillonError(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text)) {}
 };
 
+// A resource the program does not have.
+class EResNotFound : public QuillonError {
+public:
+    explicit EResNotFound(const QString& name)
+        : QuillonError(QStringLiteral("Ressource %1 wurde nicht gefunden").arg(name)) {}
+};
+
 // The text the default error dialog shows: the message, with "." appended when its last
 // character's code lies above that of ".".
 inline QString errorDialogText(const QString& message) {

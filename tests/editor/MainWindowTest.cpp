@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include "audio/Bass_Dynamic.h"
 #include "editor/SongState.h"
 #include "editor/Unit1.h"
 #include "platform/resources/ResourceTable.h"
@@ -26,7 +27,14 @@ QRect geometryOf(const TOutlookBtn& button) {
     return {button.left(), button.top(), button.width(), button.height()};
 }
 
+bool libraryLoaded() {
+    if (bassdll::BassLibraryLoaded()) return true;
+    QString problem;
+    return bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)), problem);
+}
+
 struct ShownWindow {
+    bool loaded = libraryLoaded();
     TForm1 form;
     ShownWindow() {
         form.show();
