@@ -33,6 +33,11 @@ public:
     virtual std::uint64_t sourceSize() const { return 0; }
 };
 
+// The formats a stream may have.
+constexpr int kMinimumRate = 100;
+constexpr int kMaximumRate = 384000;
+constexpr int kMaximumChannels = 32;
+
 // Takes ownership of the source. On failure returns null and sets `error`.
 std::unique_ptr<Decoder> openStreamDecoder(std::unique_ptr<DataSource> source, int& error);
 

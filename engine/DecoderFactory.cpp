@@ -53,6 +53,12 @@ std::unique_ptr<Decoder> openStreamDecoder(std::unique_ptr<DataSource> source, i
         if (error == BASS_OK) error = BASS_ERROR_FILEFORM;
         return nullptr;
     }
+    // A header may declare anything; buffers are sized from these (found by fuzzing).
+    if (decoder->sampleRate() < kMinimumRate || decoder->sampleRate() > kMaximumRate || decoder->channels() < 1 ||
+        decoder->channels() > kMaximumChannels) {
+        error = BASS_ERROR_FORMAT;
+        return nullptr;
+    }
     error = BASS_OK;
     return decoder;
 }
