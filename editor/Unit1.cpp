@@ -9,6 +9,8 @@
 #include <QProgressBar>
 
 #include "SongState.h"
+#include "settings/LiveSettings.h"
+#include "settings/RegistryStore.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/widgets/IntervalTimer.h"
 #include "platform/widgets/ScrollBar.h"
@@ -116,11 +118,36 @@ void TForm1::Memo1Change() {
     MarkLyricsChanged();
 }
 
+void TForm1::loadLiveSettings() { liveSettings().load(); }
+
+int TForm1::outerHeightExtra() const {
+    // The window manager's frame is not known before it has framed the window, and differs between
+    // desktops; the classic caption and border stand in for it, so a stored height always reads
+    // back as the same window.
+    return kCaptionAndFrameHeight;
+}
+
+void TForm1::loadVolumeAndPlacement() {
+    // The bar keeps its position within its range; setting it also sets the player's volume.
+    ScrollBarVol->setValue(ReadRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 75));
+    const int top = ReadRegInteger(kSettingsKeyName, QStringLiteral("Top"), 200);
+    move(x(), top);
+    const int left = ReadRegInteger(kSettingsKeyName, QStringLiteral("Left"), 200);
+    move(left, y());
+    const int height = ReadRegInteger(kSettingsKeyName, QStringLiteral("Height"), 625);
+    resize(width(), height - outerHeightExtra());  // the minimum height applies
+}
+
 // Hook points; each is filled by the feature that owns it.
-void TForm1::loadLiveSettings() {}
-void TForm1::loadVolumeAndPlacement() {}
 void TForm1::askToSaveBeforeClosing(bool& /*CanClose*/) {}
-void TForm1::storeVolumeAndPlacement() {}
+
+void TForm1::storeVolumeAndPlacement() {
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Top"), y());
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Left"), x());
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Height"), height() + outerHeightExtra());
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Volume"), ScrollBarVol->value());
+}
+
 void TForm1::offerDonation() {}
 
 // Handlers whose behaviour comes with the transport, tagging, preview, saving, settings and About
@@ -135,7 +162,9 @@ void TForm1::StopBtnClick() {}
 void TForm1::ScrollBarPosScroll() {}
 void TForm1::ScrollBarPosChange() {}
 void TForm1::ScrollBarPosMouseLeave() {}
-void TForm1::ScrollBarVolChange() {}
+void TForm1::ScrollBarVolChange() {
+    BassdllPlayer1->SetVolume(static_cast<std::uint8_t>(ScrollBarVol->value()));
+}
 void TForm1::Timer1Timer() {}
 void TForm1::Timer2Timer() {}
 void TForm1::AddBtnClick() {}

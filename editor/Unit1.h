@@ -157,6 +157,8 @@ private:
     void askToSaveBeforeClosing(bool& CanClose);
     void storeVolumeAndPlacement();
     void offerDonation();
+    // What the frame and caption add to the window's height.
+    int outerHeightExtra() const;
 
     widgets::Anchors* anchors_ = nullptr;
     bool shown_ = false;

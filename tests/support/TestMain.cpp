@@ -2,6 +2,7 @@
 // caller chose another) with the program's fonts registered, then GoogleTest.
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,9 @@ int main(int argc, char** argv) {
         mkdir(dir.constData(), 0700);
         qputenv("XDG_RUNTIME_DIR", dir);
     }
+    // Settings go to a folder of this run's own, never to the user's.
+    char configTemplate[] = "/tmp/quillon-test-config-XXXXXX";
+    if (mkdtemp(configTemplate) != nullptr) qputenv("XDG_CONFIG_HOME", configTemplate);
     ::testing::InitGoogleTest(&argc, argv);
     widgets::Application app(argc, argv);
     gdi::registerApplicationFonts();

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include "audio/Bass_Dynamic.h"
+#include "editor/Unit1.h"
+#include "platform/registry/Registry.h"
+#include "platform/widgets/ScrollBar.h"
+#include "settings/LiveSettings.h"
+#include "settings/RegistryStore.h"
+
+namespace {
+
+struct HookFixture {
+    QTemporaryDir folder;
+    QStringList events;
+    HookFixture() {
+        if (!bassdll::BassLibraryLoaded()) {
+            QString problem;
+            bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)), problem);
+        }
+        registry::setHiveFilePath(folder.path() + QStringLiteral("/hive.reg"));
+    }
+    ~HookFixture() {
+        registry::setAccessObserver({});
+        registry::setHiveFilePath(QString());
+    }
+    void observe(registry::AccessEvent::Kind kind) {
+        registry::setAccessObserver([this, kind](const registry::AccessEvent& e) {
+            if (e.kind == kind) events << e.value;
+        });
+    }
+};
+
+}  // namespace
+
+TEST(SettingsHooks, ShowingReadsTheEightValuesInOrderAndAppliesThem) {
+    HookFixture fixture;
+    WriteRegBool(kSettingsKeyName, QStringLiteral("RecordTimeOffset"), false);
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("RecordTimeOffsetValue"), 2);
+    WriteRegBool(kSettingsKeyName, QStringLiteral("LyricsLocation"), true);
+    WriteRegString(kSettingsKeyName, QStringLiteral("LyricsLocationValue"), QStringLiteral("/lyrics"));
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 40);
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Top"), 120);
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Left"), 90);
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Height"), 500);
+    fixture.observe(registry::AccessEvent::queryValue);
+    TForm1 form;
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(fixture.events, (QStringList{"RecordTimeOffset", "RecordTimeOffsetValue", "LyricsLocation",
+                                           "LyricsLocationValue", "Volume", "Top", "Left", "Height"}));
+    EXPECT_FALSE(liveSettings().offsetSwitch());
+    EXPECT_EQ(liveSettings().offsetEntryText(), QStringLiteral("-700"));
+    EXPECT_TRUE(liveSettings().lyricsLocationSwitch());
+    EXPECT_EQ(liveSettings().lyricsDirectory(), QStringLiteral("/lyrics"));
+    EXPECT_EQ(form.ScrollBarVol->value(), 40);
+    EXPECT_EQ(form.BassdllPlayer1->Volume(), 40) << "the bar's change sets the player's volume";
+    EXPECT_EQ(form.pos(), QPoint(90, 120));
+    EXPECT_EQ(form.height() + TForm1::kCaptionAndFrameHeight, 500);
+}
+
+TEST(SettingsHooks, FirstRunPlacesTheWindowAtItsDefaults) {
+    HookFixture fixture;
+    TForm1 form;
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.ScrollBarVol->value(), 75);
+    EXPECT_EQ(form.pos(), QPoint(200, 200));
+    EXPECT_EQ(form.height() + TForm1::kCaptionAndFrameHeight, 625);
+    EXPECT_TRUE(liveSettings().offsetSwitch());
+    EXPECT_EQ(liveSettings().offsetEntryText(), QStringLiteral("-500"));
+}
+
+TEST(SettingsHooks, StoredValuesOutsideTheLimitsAreBounded) {
+    HookFixture fixture;
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 250);
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Height"), 50);
+    TForm1 form;
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(form.ScrollBarVol->value(), 100);
+    EXPECT_EQ(form.height(), form.minimumHeight());
+}
+
+TEST(SettingsHooks, EveryCloseRequestWritesPlacementAndVolumeEvenWhenRefused) {
+    HookFixture fixture;
+    TForm1 form;
+    form.show();
+    QApplication::processEvents();
+    form.move(33, 44);
+    form.ScrollBarVol->setValue(61);
+    fixture.observe(registry::AccessEvent::setValue);
+    bool CanClose = false;  // as if the save prompt had refused
+    form.FormCloseQuery(CanClose);
+    EXPECT_EQ(fixture.events, (QStringList{"Top", "Left", "Height", "Volume"}));
+    EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Top"), 0), 44);
+    EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Left"), 0), 33);
+    EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Height"), 0), form.height() + TForm1::kCaptionAndFrameHeight);
+    EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 0), 61);
+
+    fixture.events.clear();
+    form.close();
+    EXPECT_EQ(fixture.events, (QStringList{"Top", "Left", "Height", "Volume"})) << "closing asks too";
+}
