@@ -138,8 +138,15 @@ void TForm1::loadVolumeAndPlacement() {
     resize(width(), height - outerHeightExtra());  // the minimum height applies
 }
 
-// Hook points; each is filled by the feature that owns it.
+// Hook points; each is filled by the feature that owns it (tagging, preview, lyrics file).
 void TForm1::askToSaveBeforeClosing(bool& /*CanClose*/) {}
+bool TForm1::askToSaveBeforeOpening() { return true; }
+void TForm1::loadLyricsFileForOpenedSong() {}
+void TForm1::fillLineList() {}
+void TForm1::showLineList() {}
+void TForm1::returnLineList() {}
+void TForm1::rebuildPreviewIndex() {}
+void TForm1::previewLookup() {}
 
 void TForm1::storeVolumeAndPlacement() {
     WriteRegInteger(kSettingsKeyName, QStringLiteral("Top"), y());
@@ -150,23 +157,9 @@ void TForm1::storeVolumeAndPlacement() {
 
 void TForm1::offerDonation() {}
 
-// Handlers whose behaviour comes with the transport, tagging, preview, saving, settings and About
-// features.
-void TForm1::FormPaint() {}
+// Handlers whose behaviour comes with the tagging, preview, saving, settings and About features.
 void TForm1::WebBtnClick() {}
 void TForm1::About1Click() {}
-void TForm1::OpenBtnClick() {}
-void TForm1::PlayBtnClick() {}
-void TForm1::PauseBtnClick() {}
-void TForm1::StopBtnClick() {}
-void TForm1::ScrollBarPosScroll() {}
-void TForm1::ScrollBarPosChange() {}
-void TForm1::ScrollBarPosMouseLeave() {}
-void TForm1::ScrollBarVolChange() {
-    BassdllPlayer1->SetVolume(static_cast<std::uint8_t>(ScrollBarVol->value()));
-}
-void TForm1::Timer1Timer() {}
-void TForm1::Timer2Timer() {}
 void TForm1::AddBtnClick() {}
 void TForm1::OutlookBtn2Click() {}
 void TForm1::DoLyricsTextClick() {}

@@ -103,7 +103,8 @@ public:
     bool MemoEdited = false;
     bool Unsaved = false;
     int SecondTicks = 0;
-    int LastSecond = 0;
+    // No tick yet: an impossible seconds value, so the first tick's digit is 0 whatever its second.
+    int LastSecond = -1;
     QString AudioFileName;
     QString PreviewIndex;
 
@@ -157,6 +158,19 @@ private:
     void askToSaveBeforeClosing(bool& CanClose);
     void storeVolumeAndPlacement();
     void offerDonation();
+    bool askToSaveBeforeOpening();       // false ends the open
+    void loadLyricsFileForOpenedSong();  // an existing lyrics file replaces the text
+    void fillLineList();                 // on Play, when the text changed
+    void showLineList();
+    void returnLineList();               // on Stop
+    void rebuildPreviewIndex();
+    void previewLookup();                // every play-time tick
+
+    // Transport helpers.
+    void setButtonState(TOutlookBtn& button, bool enabled, const QString& image);
+    static int measuredWidth(QLabel* measuringLabel, const gdi::FontSpec& font, const QString& text);
+    void showTenths(TOutlookBtn& display, const QString& tenths);
+    void showSongName(const QString& name);
     // What the frame and caption add to the window's height.
     int outerHeightExtra() const;
 

@@ -204,13 +204,13 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
         produced += made;
     }
 
-    for (std::size_t i = 0; i < produced; ++i) {
-        renderScratch_[2 * i] = static_cast<float>(renderScratch_[2 * i] * leftGain);
-        renderScratch_[2 * i + 1] = static_cast<float>(renderScratch_[2 * i + 1] * rightGain);
-        out[2 * i] += renderScratch_[2 * i];
-        out[2 * i + 1] += renderScratch_[2 * i + 1];
-    }
+    // Levels and sample data describe the channel's own sound, before volume and pan, as a meter
+    // that scales by the volume setting expects.
     keepOutput(renderScratch_.data(), produced);
+    for (std::size_t i = 0; i < produced; ++i) {
+        out[2 * i] += static_cast<float>(renderScratch_[2 * i] * leftGain);
+        out[2 * i + 1] += static_cast<float>(renderScratch_[2 * i + 1] * rightGain);
+    }
 
     const std::int64_t bytesPerFrameValue = bytesPerFrame();
     for (auto it = syncs.begin(); it != syncs.end();) {

@@ -97,7 +97,8 @@ public:
     // the source's channel count), running the effect routines. Returns bytes written.
     std::size_t decodeInto(void* buffer, std::size_t bytes, bool asFloat, const MixSettings& mix);
 
-    // The most recent output frames (stereo, after volume), newest last; fewer when not enough.
+    // The most recent frames played (stereo, after the effects, before volume and pan), newest last;
+    // fewer when not enough.
     std::size_t recentOutput(float* frames, std::size_t count) const;
     void clearRecentOutput();
 

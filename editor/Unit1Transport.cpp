@@ -1,0 +1,156 @@
+// The main window's transport: open, play, pause, stop, the play-time tick, the position bar,
+// the volume bar and the level meters.
+
+#include <QFileInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+
+#include "TimeTags.h"
+#include "Transport.h"
+#include "Unit1.h"
+#include "platform/widgets/IntervalTimer.h"
+#include "platform/widgets/ScrollBar.h"
+#include "platform/windowless/WindowlessHost.h"
+
+namespace {
+constexpr int kPlayTimeTickMs = 85;
+// The song name may use the display picture up to its right edge.
+constexpr int kSongNameRightLimit = 450;
+}  // namespace
+
+void TForm1::setButtonState(TOutlookBtn& button, bool enabled, const QString& image) {
+    button.setEnabled(enabled);
+    loadButtonImage(button, image);
+    const gdi::Rect r = button.boundsRect();
+    PlayerPanel->repaint(r.left, r.top, r.width(), r.height());
+}
+
+int TForm1::measuredWidth(QLabel* measuringLabel, const gdi::FontSpec& font, const QString& text) {
+    measuringLabel->setFont(font.toQFont());
+    measuringLabel->setText(text);
+    measuringLabel->adjustSize();
+    return measuringLabel->width();
+}
+
+void TForm1::showTenths(TOutlookBtn& display, const QString& tenths) {
+    display.setCaption(tenths);
+    display.setWidth(measuredWidth(GetLength2, display.font(), tenths));
+}
+
+void TForm1::showSongName(const QString& name) {
+    const QString caption = QLatin1Char(' ') + name;
+    const int width = measuredWidth(GetLength1, SongName->font(), caption) + 3;
+    SongName->setCaption(caption);
+    SongName->setWidth(std::min(width, kSongNameRightLimit - SongName->left()));
+}
+
+void TForm1::OpenBtnClick() {
+    if (!askToSaveBeforeOpening()) return;
+    if (!OpenDialog1.Execute(this)) return;
+    if (StopBtn->enabled()) StopBtnClick();
+    PlayTime->setCaption(QStringLiteral("00:00.0"));
+    PlayTimeMS->setWidth(6);
+    PlayTimeMS->setCaption(QStringLiteral("0"));
+    PreView->clear();
+    AudioFileName = OpenDialog1.FileName;
+    showSongName(QFileInfo(AudioFileName).completeBaseName());
+    BassdllPlayer1->LoadFromFile(AudioFileName);
+    ScrollBarPos->setMaximum(std::max(0, BassdllPlayer1->SongLength()));
+    loadLyricsFileForOpenedSong();
+    showTenths(*PlayTimeMSTotal, QString::number(ScrollBarPos->maximum() * 10));
+    setButtonState(*PlayBtn, true, QStringLiteral("play_active"));
+    ScrollBarVol->setEnabled(true);
+    Unsaved = false;
+    Seeking = false;
+}
+
+void TForm1::PlayBtnClick() {
+    Timer1->setInterval(kPlayTimeTickMs);
+    BassdllPlayer1->Play();
+    setButtonState(*PlayBtn, false, QStringLiteral("play"));
+    setButtonState(*PauseBtn, true, QStringLiteral("pause_active"));
+    setButtonState(*StopBtn, true, QStringLiteral("Stop_active"));
+    setButtonState(*AddBtn, true, QStringLiteral("add_active"));
+    setButtonState(*AddBlankBtn, true, QStringLiteral("addblank_active"));
+    ScrollBarPos->setEnabled(true);
+    if (MemoEdited) fillLineList();
+    rebuildPreviewIndex();
+    showLineList();
+    NotPlaying = false;
+    Seeking = false;
+}
+
+void TForm1::PauseBtnClick() {
+    Timer1->setInterval(0);
+    BassdllPlayer1->Pause();
+    setButtonState(*PlayBtn, true, QStringLiteral("play_active"));
+    setButtonState(*PauseBtn, false, QStringLiteral("pause"));
+    NotPlaying = true;
+}
+
+void TForm1::StopBtnClick() {
+    Timer1->setInterval(0);
+    BassdllPlayer1->Stop();
+    setButtonState(*PlayBtn, true, QStringLiteral("play_active"));
+    setButtonState(*PauseBtn, false, QStringLiteral("pause"));
+    setButtonState(*StopBtn, false, QStringLiteral("stop"));
+    setButtonState(*AddBtn, false, QStringLiteral("add"));
+    setButtonState(*AddBlankBtn, false, QStringLiteral("addblank"));
+    returnLineList();
+    NotPlaying = true;
+}
+
+void TForm1::Timer1Timer() {
+    const DisplayParts display = splitDisplayRecord(FormatPlayTime(ScrollBarPos->value(), SecondTicks, LastSecond));
+    PlayTime->setCaption(display.playTime);
+    showTenths(*PlayTimeMS, display.tenths);
+    // The displays show the bar's position from the previous tick.
+    if (!NotPlaying && !Seeking) ScrollBarPos->setValue(static_cast<int>(BassdllPlayer1->Position()));
+    if (PlayTimeMS->caption() == PlayTimeMSTotal->caption()) StopBtnClick();
+    previewLookup();
+}
+
+void TForm1::Timer2Timer() {
+    if (BassdllPlayer1->Status() == sndPlaying) {
+        ProgressBar1->setValue(meterPosition(BassdllPlayer1->LeftPeak(), ScrollBarVol->value()));
+        ProgressBar2->setValue(meterPosition(BassdllPlayer1->RightPeak(), ScrollBarVol->value()));
+    } else {
+        ProgressBar1->setValue(0);
+        ProgressBar2->setValue(0);
+    }
+}
+
+void TForm1::ScrollBarPosScroll() {
+    rebuildPreviewIndex();
+    PreView->clear();
+    Seeking = true;
+    // The bar has not taken its new position yet.
+    PlayTime->setCaption(seekDisplay(ScrollBarPos->value()));
+    showTenths(*PlayTimeMS, QString::number(ScrollBarPos->value() * 10));
+}
+
+void TForm1::ScrollBarPosChange() {
+    if (Seeking) BassdllPlayer1->SetPosition(static_cast<std::uint32_t>(ScrollBarPos->value()));
+}
+
+void TForm1::ScrollBarPosMouseLeave() {
+    if (!NotPlaying) {
+        Seeking = false;
+        BassdllPlayer1->Play();
+    }
+}
+
+void TForm1::ScrollBarVolChange() {
+    BassdllPlayer1->SetVolume(static_cast<std::uint8_t>(ScrollBarVol->value()));
+}
+
+void TForm1::FormPaint() {
+    const QColor grey(128, 128, 128);
+    for (QProgressBar* meter : {ProgressBar1, ProgressBar2}) {
+        if (meter->palette().color(QPalette::Highlight) == grey) continue;
+        QPalette palette = meter->palette();
+        palette.setColor(QPalette::Highlight, grey);
+        meter->setPalette(palette);
+    }
+}
