@@ -102,7 +102,7 @@ int main() {
         while (firstBlockAt.load() == 0) std::this_thread::sleep_for(std::chrono::microseconds(100));
         const double latencyMs =
             (firstBlockAt.load() - start.time_since_epoch().count()) * 1e3 * Clock::period::num / Clock::period::den;
-        std::printf("start of playback to first sample handed to the device: %.1f ms\n", latencyMs);
+        std::printf("start of playback to first sample handed to the device: %.2f ms\n", latencyMs);
         double worst = 0;
         double sum = 0;
         const int samples = 100;

@@ -239,22 +239,28 @@ std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, c
     const std::size_t frameBytes = sampleBytes * static_cast<std::size_t>(sourceChannels);
     const std::size_t wanted = bytes / frameBytes;
     std::size_t done = 0;
-    std::vector<float> samples(kDecodeChunkFrames * static_cast<std::size_t>(sourceChannels));
+    // Float samples without effect routines go straight into the caller's buffer.
+    const bool direct = asFloat && dsps.empty();
+    std::vector<float>& samples = decodeScratch_;
     while (done < wanted && !decoderEnded_) {
         const std::size_t chunk = std::min(kDecodeChunkFrames, wanted - done);
-        const std::size_t got = decoder_->read(samples.data(), chunk);
+        float* target = direct ? static_cast<float*>(buffer) + done * static_cast<std::size_t>(sourceChannels)
+                               : samples.data();
+        const std::size_t got = decoder_->read(target, chunk);
         if (got == 0) {
             if (decoder_->finished()) decoderEnded_ = true;
             break;
         }
-        runDspsNative(samples.data(), got, sourceChannels, mix);
-        const std::size_t count = got * static_cast<std::size_t>(sourceChannels);
-        auto* target = static_cast<std::uint8_t*>(buffer) + done * frameBytes;
-        if (asFloat) {
-            std::memcpy(target, samples.data(), count * sizeof(float));
-        } else {
-            auto* shorts = reinterpret_cast<std::int16_t*>(target);
-            for (std::size_t i = 0; i < count; ++i) shorts[i] = toInt16(samples[i]);
+        if (!direct) {
+            runDspsNative(samples.data(), got, sourceChannels, mix);
+            const std::size_t count = got * static_cast<std::size_t>(sourceChannels);
+            auto* bytesOut = static_cast<std::uint8_t*>(buffer) + done * frameBytes;
+            if (asFloat) {
+                std::memcpy(bytesOut, samples.data(), count * sizeof(float));
+            } else {
+                auto* shorts = reinterpret_cast<std::int16_t*>(bytesOut);
+                for (std::size_t i = 0; i < count; ++i) shorts[i] = toInt16(samples[i]);
+            }
         }
         done += got;
         decodedFrames_ += static_cast<std::int64_t>(got);

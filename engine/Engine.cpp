@@ -91,9 +91,10 @@ bool Engine::removeChannel(DWORD handle, Channel::Kind kind) {
 
 std::int64_t Engine::audibleFrame(const Channel& channel) const {
     std::int64_t frame = channel.consumedFrames();
-    if (output && !channel.isDecodeOnly() && channel.state == PlayState::playing) {
+    if (output && !channel.isDecodeOnly() && channel.state == PlayState::playing && !channel.stalled) {
         const double queued = output->latencySeconds() * channel.frequency;
         frame -= static_cast<std::int64_t>(std::llround(queued));
+        if (channel.lengthFrames >= 0) frame = std::min(frame, channel.lengthFrames);
     }
     return std::max<std::int64_t>(0, frame);
 }
@@ -114,7 +115,6 @@ void Engine::render(float* out, std::size_t frames) {
             }
         }
     }
-    wakeDecoder();
     const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     const double available = static_cast<double>(frames) / outputRate;
     // Smoothed share of real time spent mixing (with the effect routines), in percent.
@@ -134,7 +134,9 @@ void Engine::decodeLoop() {
         for (auto& channelPointer : snapshot) channelPointer->fillAhead();
         snapshot.clear();
         wakeLock.lock();
-        decodeWake_.wait_for(wakeLock, std::chrono::milliseconds(10));
+        // Each ring holds half a second; topping up every 50 ms (or when woken by a new channel,
+        // a play or a seek) keeps it well ahead without waking often.
+        decodeWake_.wait_for(wakeLock, std::chrono::milliseconds(50));
     }
 }
 

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -64,30 +65,48 @@ public:
         wake_.notify_all();
         if (thread_.joinable()) thread_.join();
     }
-    double latencySeconds() const override { return 0.0; }
+    // Blocks are rendered once real time has consumed them, so the time since the last block was
+    // handed over has already been "heard"; it is at most one block.
+    double latencySeconds() const override {
+        const auto last = lastRender_.load(std::memory_order_relaxed);
+        if (last == 0) return 0.0;
+        const double since =
+            std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count() -
+            static_cast<double>(last) * 1e-9;
+        return -std::clamp(since, 0.0, blockSeconds());
+    }
     std::string description() const override { return "No sound"; }
     bool isNull() const override { return true; }
 
 private:
-    // Renders as much sound as real time has consumed, in blocks of at most 5 ms.
+    double blockSeconds() const { return static_cast<double>(blockFrames()) / rate_; }
+    std::size_t blockFrames() const { return static_cast<std::size_t>(rate_) / 200; }
+
+    // Renders as much sound as real time has consumed, in blocks of 5 ms, sleeping until the next
+    // block is due.
     void run() {
         using Clock = std::chrono::steady_clock;
         const auto begin = Clock::now();
         std::uint64_t rendered = 0;
-        std::vector<float> block;
+        std::vector<float> block(2 * blockFrames());
         std::unique_lock<std::mutex> lock(mutex_);
         while (running_) {
             lock.unlock();
             const double elapsed = std::chrono::duration<double>(Clock::now() - begin).count();
             const auto due = static_cast<std::uint64_t>(elapsed * rate_);
-            const std::size_t blockFrames = static_cast<std::size_t>(rate_) / 200;
-            while (rendered + blockFrames <= due) {
-                block.assign(2 * blockFrames, 0.0f);
-                render_(block.data(), blockFrames);
-                rendered += blockFrames;
+            while (rendered + blockFrames() <= due) {
+                std::fill(block.begin(), block.end(), 0.0f);
+                render_(block.data(), blockFrames());
+                rendered += blockFrames();
+                lastRender_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                      (begin + std::chrono::duration<double>(static_cast<double>(rendered) / rate_))
+                                          .time_since_epoch())
+                                      .count(),
+                                  std::memory_order_relaxed);
             }
+            const auto nextDue = begin + std::chrono::duration<double>(static_cast<double>(rendered + blockFrames()) / rate_);
             lock.lock();
-            wake_.wait_for(lock, std::chrono::milliseconds(2), [this] { return !running_; });
+            wake_.wait_until(lock, std::chrono::time_point_cast<Clock::duration>(nextDue), [this] { return !running_; });
         }
     }
 
@@ -97,6 +116,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     bool running_ = false;
+    std::atomic<std::int64_t> lastRender_{0};  // steady-clock nanoseconds at which the last block ends
 };
 
 class PortAudioOutput : public Output {

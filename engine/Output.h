@@ -16,7 +16,8 @@ public:
     virtual ~Output() = default;
     virtual bool start() = 0;
     virtual void stop() = 0;
-    // Seconds between handing a frame to the output and hearing it.
+    // Seconds between handing a frame to the output and hearing it. Negative when the output has
+    // already played past the last frame handed to it (a null device between its blocks).
     virtual double latencySeconds() const = 0;
     virtual std::string description() const = 0;
     virtual bool isNull() const = 0;
