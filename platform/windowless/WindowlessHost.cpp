@@ -6,6 +6,8 @@
 #include <QToolTip>
 #include <algorithm>
 
+#include "WindowlessAccessibility.h"
+
 namespace windowless {
 
 namespace {
@@ -40,6 +42,7 @@ gdi::Point pointOf(const QMouseEvent* event) {
 }  // namespace
 
 WindowlessHost::WindowlessHost(QWidget* parent) : QWidget(parent) {
+    installWindowlessAccessibility();
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }

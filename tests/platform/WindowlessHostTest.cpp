@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QStringList>
 
 #include "../support/MouseDriver.h"
@@ -144,4 +145,28 @@ TEST(WindowlessHost, ClickNeedsPressAndReleaseInsideAndDoubleClickGivesOne) {
     mouse.release(5, 5);
     EXPECT_EQ(a.log.filter(QStringLiteral("click")).size(), 1);
     EXPECT_TRUE(a.log.contains(QStringLiteral("a:double")));
+}
+
+TEST(WindowlessHost, AssistiveTechnologySeesTheControlsWithNamesAndAPressAction) {
+    WindowlessHost host;
+    host.resize(60, 20);
+    RecordingControl play(&host, QStringLiteral("play"), kRed);
+    play.setBounds(0, 0, 20, 20);
+    play.setAccessibleName(QStringLiteral("Play"));
+    play.setHint(QStringLiteral("Start the song"));
+    QAccessibleInterface* hostInterface = QAccessible::queryAccessibleInterface(&host);
+    ASSERT_NE(hostInterface, nullptr);
+    ASSERT_EQ(hostInterface->childCount(), 1);
+    QAccessibleInterface* button = hostInterface->child(0);
+    ASSERT_NE(button, nullptr);
+    EXPECT_EQ(button->text(QAccessible::Name), QStringLiteral("Play"));
+    EXPECT_EQ(button->text(QAccessible::Description), QStringLiteral("Start the song"));
+    EXPECT_EQ(button->role(), QAccessible::Button);
+    EXPECT_EQ(hostInterface->indexOfChild(button), 0);
+    ASSERT_NE(button->actionInterface(), nullptr);
+    button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(play.log.contains(QStringLiteral("play:click")));
+    play.setEnabled(false);
+    EXPECT_TRUE(button->state().disabled);
+    EXPECT_TRUE(button->actionInterface()->actionNames().isEmpty());
 }
