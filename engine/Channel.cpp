@@ -48,6 +48,7 @@ Channel::~Channel() {
 bool Channel::fillAhead() {
     if (isDecodeOnly() || decoderEnded_) return false;
     std::lock_guard<std::mutex> lock(decodeMutex);
+    if (retired_) return false;
     bool decoded = false;
     while (!decoderEnded_ && ring_.space() >= kDecodeChunkFrames) {
         const std::size_t got = decoder_->read(decodeScratch_.data(), kDecodeChunkFrames);
@@ -61,6 +62,11 @@ bool Channel::fillAhead() {
         decoded = true;
     }
     return decoded;
+}
+
+void Channel::retire() {
+    std::lock_guard<std::mutex> lock(decodeMutex);
+    retired_ = true;
 }
 
 bool Channel::seekFrame(std::int64_t frame) {

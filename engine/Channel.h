@@ -74,6 +74,9 @@ public:
 
     // Decode thread: keeps the ring topped up. Returns true when it decoded something.
     bool fillAhead();
+    // Waits for any decoding in progress and makes every later fillAhead do nothing: after this the
+    // caller may release the stream's memory, even while the decode thread still holds the channel.
+    void retire();
     // Mixing thread: adds `frames` output frames of this channel to `out` (stereo float).
     void render(float* out, std::size_t frames, const MixSettings& mix, std::vector<SyncEntry>& firedSyncs);
 
@@ -118,7 +121,8 @@ private:
     FrameRing ring_;
     std::vector<float> decodeScratch_;
     std::vector<float> stereoScratch_;
-    std::atomic<bool> decoderEnded_{false};  // set by the decode thread, read by the mixer
+    std::atomic<bool> decoderEnded_{false};
+    bool retired_ = false;  // under decodeMutex  // set by the decode thread, read by the mixer
     std::int64_t decodedFrames_ = 0;
 
     SRC_STATE* resampler_ = nullptr;

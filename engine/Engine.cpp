@@ -67,6 +67,7 @@ void Engine::free() {
     if (decodeThread_.joinable()) decodeThread_.join();
     closing.reset();
     std::lock_guard<std::recursive_mutex> guard(lock);
+    for (auto& entry : channels_) entry.second->retire();
     channels_.clear();
 }
 
@@ -85,6 +86,9 @@ std::shared_ptr<Channel> Engine::channel(DWORD handle) const {
 bool Engine::removeChannel(DWORD handle, Channel::Kind kind) {
     const auto found = channels_.find(handle);
     if (found == channels_.end() || found->second->kind != kind) return false;
+    // The decode thread may be reading the channel's source right now; once retired, it never
+    // touches it again, so the caller may free the memory a stream was made from.
+    found->second->retire();
     channels_.erase(found);
     return true;
 }

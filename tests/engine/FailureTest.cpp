@@ -126,3 +126,16 @@ TEST_F(EngineTest, RecordingStartsOnTheDefaultInputOrASilentOne) {
     EXPECT_TRUE(BASS_RecordFree());
     EXPECT_FALSE(BASS_RecordFree());
 }
+
+TEST_F(EngineTest, MemoryMayBeReleasedAsSoonAsItsStreamIsFreed) {
+    const std::vector<std::uint8_t> wave = fixtures::readBytes(sine("memory.wav", Format::wav, 2.0));
+    for (int round = 0; round < 40; ++round) {
+        auto copy = std::make_unique<std::vector<std::uint8_t>>(wave);
+        const HSTREAM stream = BASS_StreamCreateFile(1, copy->data(), 0, copy->size(), 0);
+        ASSERT_NE(stream, 0u);
+        BASS_ChannelPlay(stream, 0);
+        BASS_ChannelSetPosition(stream, static_cast<QWORD>(round % 5) * 44100 * 4 / 5);
+        ASSERT_TRUE(BASS_StreamFree(stream));
+        copy.reset();  // the sanitizer build catches any read after this
+    }
+}

@@ -77,6 +77,8 @@ TEST_F(EngineTest, StreamsOpenFromARegionOfMemory) {
     ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
     EXPECT_EQ(BASS_StreamGetLength(stream), static_cast<QWORD>(kRate) * 4);
     EXPECT_EQ(BASS_StreamGetFilePosition(stream, BASS_FILEPOS_END), bytes.size());
+    // The memory must outlive the stream; after the free it may go at once.
+    EXPECT_TRUE(BASS_StreamFree(stream));
 }
 
 TEST_F(EngineTest, SeekThenReadGivesTheSamplesOfAStraightDecode) {
