@@ -192,3 +192,18 @@ TEST_F(EngineTest, CpuLoadIsReportedAsAPercentage) {
     EXPECT_GE(cpu, 0.0f);
     EXPECT_LT(cpu, 100.0f);
 }
+
+TEST_F(EngineTest, PositionSyncFiresWhenPlaybackPassesItsByte) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("sync.wav", Format::wav, 2.0).c_str(), 0, 0, 0);
+    std::atomic<int> calls{0};
+    const HSYNC sync = BASS_ChannelSetSync(stream, BASS_SYNC_POS | BASS_SYNC_ONETIME,
+                                           BASS_ChannelSeconds2Bytes(stream, 0.2f),
+                                           [](HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomic<int>*>(user); },
+                                           &calls);
+    ASSERT_NE(sync, 0u);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(calls.load(), 0);
+    EXPECT_TRUE(waitFor([&] { return calls.load() == 1; }, 1000ms));
+    EXPECT_FALSE(BASS_ChannelRemoveSync(stream, sync)) << "a one-time sync is gone once fired";
+}

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #include "EngineTestSupport.h"
@@ -137,4 +138,65 @@ TEST_F(EngineTest, CallbackStreamsPlayTheCallersSamples) {
     ASSERT_EQ(BASS_ChannelGetData(stream, out.data(), 200), 200u);
     EXPECT_EQ(out[0], 1000);
     EXPECT_EQ(out[99], 1000);
+}
+
+TEST_F(EngineTest, VorbisCommentsAreTheStreamsTagsAndWaveHasNone) {
+    const std::string file = path("tagged.ogg");
+    {
+        SF_INFO info{};
+        info.samplerate = kRate;
+        info.channels = 2;
+        info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        SNDFILE* out = sf_open(file.c_str(), SFM_WRITE, &info);
+        ASSERT_NE(out, nullptr);
+        sf_set_string(out, SF_STR_TITLE, "Little Star");
+        std::vector<float> silence(2 * kRate, 0.0f);
+        sf_writef_float(out, silence.data(), kRate);
+        sf_close(out);
+    }
+    const HSTREAM stream = BASS_StreamCreateFile(0, file.c_str(), 0, 0, 0);
+    ASSERT_NE(stream, 0u);
+    const char* tags = BASS_StreamGetTags(stream, BASS_TAG_OGG);
+    ASSERT_NE(tags, nullptr);
+    bool found = false;
+    for (const char* tag = tags; *tag != '\0'; tag += std::strlen(tag) + 1) {
+        found |= std::string(tag) == "TITLE=Little Star" || std::string(tag) == "title=Little Star";
+    }
+    EXPECT_TRUE(found);
+    const HSTREAM wave = BASS_StreamCreateFile(0, sine("plain.wav", Format::wav, 0.5).c_str(), 0, 0, 0);
+    EXPECT_EQ(BASS_StreamGetTags(wave, BASS_TAG_OGG), nullptr);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
+}
+
+TEST_F(EngineTest, StreamsReadThroughTheCallersFileCallbacks) {
+    struct Reader {
+        std::vector<std::uint8_t> bytes;
+        std::size_t position = 0;
+        bool closed = false;
+    };
+    Reader reader;
+    reader.bytes = fixtures::readBytes(sine("user.wav", Format::wav, 1.0));
+    BASS_FILEPROCS procs{};
+    procs.close = [](void* user) { static_cast<Reader*>(user)->closed = true; };
+    procs.length = [](void* user) -> QWORD { return static_cast<Reader*>(user)->bytes.size(); };
+    procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
+        auto* r = static_cast<Reader*>(user);
+        const std::size_t n = std::min<std::size_t>(length, r->bytes.size() - r->position);
+        std::memcpy(buffer, r->bytes.data() + r->position, n);
+        r->position += n;
+        return static_cast<DWORD>(n);
+    };
+    procs.seek = [](QWORD offset, void* user) -> BOOL {
+        auto* r = static_cast<Reader*>(user);
+        if (offset > r->bytes.size()) return 0;
+        r->position = static_cast<std::size_t>(offset);
+        return 1;
+    };
+    const HSTREAM stream = BASS_StreamCreateFileUser(0, BASS_STREAM_DECODE, &procs, &reader);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    EXPECT_EQ(BASS_StreamGetLength(stream), static_cast<QWORD>(kRate) * 4);
+    std::vector<std::int16_t> block(2 * 100);
+    EXPECT_EQ(BASS_ChannelGetData(stream, block.data(), 400), 400u);
+    EXPECT_TRUE(BASS_StreamFree(stream));
+    EXPECT_TRUE(reader.closed) << "the source is closed with the stream";
 }
