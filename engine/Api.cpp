@@ -58,6 +58,16 @@ HSTREAM addStream(std::unique_ptr<Decoder> decoder, DWORD flags) {
     return succeed(handle);
 }
 
+// A file (a region of it) or the caller's memory; null with the error set when it cannot be had.
+std::unique_ptr<DataSource> openSource(BOOL mem, const void* file, QWORD offset, QWORD length, int& error) {
+    if (mem) {
+        error = length == 0 ? BASS_ERROR_ILLPARAM : BASS_OK;
+        if (length == 0) return nullptr;
+        return openMemorySource(static_cast<const std::uint8_t*>(file) + offset, length);
+    }
+    return openFileSource(static_cast<const char*>(file), offset, length, error);
+}
+
 QWORD framesToBytes(const Channel& channel, std::int64_t frames) {
     return static_cast<QWORD>(std::max<std::int64_t>(0, frames)) * static_cast<QWORD>(channel.bytesPerFrame());
 }
@@ -226,15 +236,9 @@ EXPORT HMUSIC BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD len
         std::lock_guard<std::recursive_mutex> guard(E().lock);
         if (!E().initialized) return fail<HMUSIC>(BASS_ERROR_INIT, 0);
         if (file == nullptr) return fail<HMUSIC>(BASS_ERROR_ILLPARAM, 0);
-        std::unique_ptr<DataSource> source;
         int error = BASS_OK;
-        if (mem) {
-            if (length == 0) return fail<HMUSIC>(BASS_ERROR_ILLPARAM, 0);
-            source = openMemorySource(static_cast<const std::uint8_t*>(file) + offset, length);
-        } else {
-            source = openFileSource(static_cast<const char*>(file), offset, length, error);
-            if (!source) return fail<HMUSIC>(error, 0);
-        }
+        auto source = openSource(mem, file, offset, length, error);
+        if (!source) return fail<HMUSIC>(error, 0);
         const int rate = freq >= 8000 && freq <= 192000 ? static_cast<int>(freq) : E().outputRate;
         auto decoder = openMusicDecoder(std::move(source), rate, (flags & (BASS_MUSIC_RAMP | BASS_MUSIC_RAMPS)) != 0, error);
         if (!decoder) return fail<HMUSIC>(error, 0);
@@ -350,15 +354,9 @@ EXPORT HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, Q
         std::lock_guard<std::recursive_mutex> guard(E().lock);
         if (!E().initialized) return fail<HSTREAM>(BASS_ERROR_INIT, 0);
         if (file == nullptr) return fail<HSTREAM>(BASS_ERROR_ILLPARAM, 0);
-        std::unique_ptr<DataSource> source;
         int error = BASS_OK;
-        if (mem) {
-            if (length == 0) return fail<HSTREAM>(BASS_ERROR_ILLPARAM, 0);
-            source = openMemorySource(static_cast<const std::uint8_t*>(file) + offset, length);
-        } else {
-            source = openFileSource(static_cast<const char*>(file), offset, length, error);
-            if (!source) return fail<HSTREAM>(error, 0);
-        }
+        auto source = openSource(mem, file, offset, length, error);
+        if (!source) return fail<HSTREAM>(error, 0);
         auto decoder = openStreamDecoder(std::move(source), error);
         if (!decoder) return fail<HSTREAM>(error, 0);
         return addStream(std::move(decoder), flags);

@@ -97,7 +97,8 @@ void Channel::runDspsNative(float* samples, std::size_t frames, int channels, co
         }
         return;
     }
-    std::vector<std::int16_t> shorts(count);
+    std::vector<std::int16_t>& shorts = shortScratch_;  // kept between calls: no allocation while mixing
+    shorts.resize(count);
     for (std::size_t i = 0; i < count; ++i) shorts[i] = toInt16(samples[i]);
     for (const DspEntry& dsp : dsps) {
         dsp.proc(dsp.handle, handle, shorts.data(), static_cast<DWORD>(count * sizeof(std::int16_t)), dsp.user);

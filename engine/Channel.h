@@ -121,6 +121,7 @@ private:
     FrameRing ring_;
     std::vector<float> decodeScratch_;
     std::vector<float> stereoScratch_;
+    std::vector<std::int16_t> shortScratch_;
     std::atomic<bool> decoderEnded_{false};
     bool retired_ = false;  // under decodeMutex  // set by the decode thread, read by the mixer
     std::int64_t decodedFrames_ = 0;
