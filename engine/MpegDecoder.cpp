@@ -54,6 +54,7 @@ public:
     std::uint64_t sourceSize() const override { return source_->size(); }
 
     std::size_t read(float* out, std::size_t frames) override {
+        if (formatChanged_) return 0;
         std::size_t done = 0;
         const std::size_t bytesPerFrame = sizeof(float) * static_cast<std::size_t>(channels_);
         while (done < frames) {
@@ -61,13 +62,25 @@ public:
             const int result = mpg123_read(handle_.get(), reinterpret_cast<unsigned char*>(out + done * channels_),
                                            (frames - done) * bytesPerFrame, &got);
             done += got / bytesPerFrame;
-            if (result == MPG123_NEW_FORMAT) continue;
+            if (result == MPG123_NEW_FORMAT) {
+                // A stream that changes its rate or channel count midway ends where it changes.
+                long rate = 0;
+                int channels = 0;
+                int encoding = 0;
+                mpg123_getformat(handle_.get(), &rate, &channels, &encoding);
+                if (rate != rate_ || channels != channels_) {
+                    formatChanged_ = true;
+                    break;
+                }
+                continue;
+            }
             if (result != MPG123_OK || got == 0) break;
         }
         return done;
     }
 
     bool seek(std::int64_t frame) override {
+        formatChanged_ = false;
         return mpg123_seek(handle_.get(), static_cast<off_t>(frame + leadingSkip_), SEEK_SET) >= 0;
     }
 
@@ -104,6 +117,7 @@ private:
     std::int64_t length_;
     DWORD type_;
     std::int64_t leadingSkip_;
+    bool formatChanged_ = false;
 };
 
 // Layer III decoders lag the encoder by 529 samples. A stream with gapless information has them
@@ -139,8 +153,6 @@ std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<DataSource>& source, in
     if (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels <= 0) {
         return nullptr;
     }
-    mpg123_format_none(handle.get());
-    mpg123_format(handle.get(), rate, channels, MPG123_ENC_FLOAT_32);
     if (mpg123_scan(handle.get()) != MPG123_OK) return nullptr;
     const off_t length = mpg123_length(handle.get());
     if (length <= 0) return nullptr;
