@@ -12,6 +12,7 @@
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
 #include "platform/resources/ResourceTable.h"
+#include "platform/widgets/Application.h"
 #include "platform/widgets/IntervalTimer.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/windowless/PictureControl.h"
@@ -62,7 +63,13 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
     bool CanClose = true;
-    FormCloseQuery(CanClose);
+    // A close whose save fails is refused: the failure is shown and the window stays open.
+    bool completed = false;
+    widgets::runReportingFailures([&] {
+        FormCloseQuery(CanClose);
+        completed = true;
+    });
+    if (!completed) CanClose = false;
     if (CanClose) {
         event->accept();
     } else {
@@ -113,11 +120,6 @@ void TForm1::MarkLyricsChanged() {
     Savelyricfile1->setEnabled(true);
 }
 
-void TForm1::Memo1Change() {
-    MemoEdited = true;
-    MarkLyricsChanged();
-}
-
 void TForm1::loadLiveSettings() { liveSettings().load(); }
 
 int TForm1::outerHeightExtra() const {
@@ -138,16 +140,6 @@ void TForm1::loadVolumeAndPlacement() {
     resize(width(), height - outerHeightExtra());  // the minimum height applies
 }
 
-// Hook points; each is filled by the feature that owns it (tagging, preview, lyrics file).
-void TForm1::askToSaveBeforeClosing(bool& /*CanClose*/) {}
-bool TForm1::askToSaveBeforeOpening() { return true; }
-void TForm1::loadLyricsFileForOpenedSong() {}
-void TForm1::fillLineList() {}
-void TForm1::showLineList() {}
-void TForm1::returnLineList() {}
-void TForm1::rebuildPreviewIndex() {}
-void TForm1::previewLookup() {}
-
 void TForm1::storeVolumeAndPlacement() {
     WriteRegInteger(kSettingsKeyName, QStringLiteral("Top"), y());
     WriteRegInteger(kSettingsKeyName, QStringLiteral("Left"), x());
@@ -157,10 +149,6 @@ void TForm1::storeVolumeAndPlacement() {
 
 void TForm1::offerDonation() {}
 
-// Handlers whose behaviour comes with the tagging, preview, saving, settings and About features.
+// Handlers whose behaviour comes with the settings and About dialogs.
 void TForm1::WebBtnClick() {}
 void TForm1::About1Click() {}
-void TForm1::AddBtnClick() {}
-void TForm1::OutlookBtn2Click() {}
-void TForm1::DoLyricsTextClick() {}
-void TForm1::SaveBtnClick() {}

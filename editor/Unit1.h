@@ -21,6 +21,7 @@ class QMenu;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QShortcut;
 
 namespace widgets {
 class Anchors;
@@ -136,7 +137,18 @@ public:
     void OutlookBtn2Click();
     void Memo1Change();
     void DoLyricsTextClick();
-    void SaveBtnClick();
+    // False when nothing was saved because the user cancelled the file dialog (no song is open, so
+    // there is no name to save under); a failed write throws.
+    bool SaveBtnClick();
+
+    // Where the lyrics of the opened song are saved and looked for.
+    QString LyricsFilePath() const;
+    // The save prompt: Yes (mrYes), No (mrNo) or Cancel (mrCancel).
+    int AskSaveChanges();
+    // The lines that Save writes: the line list's while it is shown, else the text box's.
+    QStringList lyricsLines() const;
+    QStringList lineListLines() const;
+    bool lineListShown() const;
 
     // Loads a bitmap resource into a flat button and repaints it.
     static void loadButtonImage(TOutlookBtn& button, const QString& resourceName);
@@ -151,6 +163,13 @@ private:
     void createPlayerPanel();
     void createMenu();
     void bindHandlers();
+    void createKeyboardShortcuts();
+    void updateTaggingKeys();
+    void PlayOrPauseByKey();
+    // Moves the song by whole seconds as a scroll of the position bar would.
+    void seekByKey(int seconds);
+    // Marks a line of the list and keeps it in view.
+    void markLine(int row);
 
     // Hook points for features built on this window, in the order they run.
     void loadLiveSettings();
@@ -173,6 +192,12 @@ private:
     void showSongName(const QString& name);
     // What the frame and caption add to the window's height.
     int outerHeightExtra() const;
+
+    // Keys that only work while the line list is shown.
+    QShortcut* AddLineKey = nullptr;
+    QShortcut* AddBlankLineKey = nullptr;
+    QShortcut* SeekBackKey = nullptr;
+    QShortcut* SeekForwardKey = nullptr;
 
     widgets::Anchors* anchors_ = nullptr;
     bool shown_ = false;

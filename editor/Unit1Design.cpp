@@ -16,6 +16,7 @@
 #include "UsageText.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/widgets/Anchors.h"
+#include "platform/widgets/Application.h"
 #include "platform/widgets/IntervalTimer.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/windowless/PictureControl.h"
@@ -182,6 +183,13 @@ void TForm1::createPlayerPanel() {
     PlayBtn = imageButton(QStringLiteral("play"), 64, 70, 25, 25, QStringLiteral("Play"));
     AddBtn = imageButton(QStringLiteral("add"), 93, 70, 217, 25, QStringLiteral("Add Line"));
     AddBlankBtn = imageButton(QStringLiteral("addblank"), 315, 70, 132, 25, QStringLiteral("Add Blank Line"));
+    // The hints name the keys that run the same handlers.
+    for (auto [button, hint] : {std::pair{StopBtn.get(), "Stop  (Ctrl+.)"}, std::pair{PauseBtn.get(), "Pause  (Ctrl+P)"},
+                                std::pair{PlayBtn.get(), "Play  (Ctrl+P)"}, std::pair{AddBtn.get(), "Add Line  (Space)"},
+                                std::pair{AddBlankBtn.get(), "Add Blank Line  (Shift+Space)"}}) {
+        button->setHint(QString::fromLatin1(hint));
+        button->setShowHint(true);
+    }
 
     ScrollBarPos = new widgets::ScrollBar(PlayerPanel);
     ScrollBarPos->setObjectName(QStringLiteral("ScrollBarPos"));
@@ -241,29 +249,39 @@ void TForm1::createMenu() {
 }
 
 void TForm1::bindHandlers() {
-    connect(OpenMP3file1, &QAction::triggered, this, [this] { OpenBtnClick(); });
-    connect(Savelyricfile1, &QAction::triggered, this, [this] { SaveBtnClick(); });
-    connect(Settings1, &QAction::triggered, this, [this] { WebBtnClick(); });
-    connect(Exit1, &QAction::triggered, this, [this] { ExitBtnClick(); });
-    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
+    // Every handler is bound through one wrapper, so what it throws is shown in the default error
+    // dialog right here rather than unwinding through the toolkit.
+    using widgets::reportingFailures;
+    const auto onTriggered = [this](QAction* action, std::function<void()> handler) {
+        connect(action, &QAction::triggered, this, reportingFailures(std::move(handler)));
+    };
+    onTriggered(OpenMP3file1, [this] { OpenBtnClick(); });
+    onTriggered(Savelyricfile1, [this] { SaveBtnClick(); });
+    onTriggered(Settings1, [this] { WebBtnClick(); });
+    onTriggered(Exit1, [this] { ExitBtnClick(); });
+    onTriggered(About1, [this] { About1Click(); });
 
-    ExitBtn->OnClick = [this](windowless::WindowlessControl*) { ExitBtnClick(); };
-    WebBtn->OnClick = [this](windowless::WindowlessControl*) { WebBtnClick(); };
-    SaveBtn->OnClick = [this](windowless::WindowlessControl*) { SaveBtnClick(); };
-    OpenBtn->OnClick = [this](windowless::WindowlessControl*) { OpenBtnClick(); };
-    PlayBtn->OnClick = [this](windowless::WindowlessControl*) { PlayBtnClick(); };
-    PauseBtn->OnClick = [this](windowless::WindowlessControl*) { PauseBtnClick(); };
-    StopBtn->OnClick = [this](windowless::WindowlessControl*) { StopBtnClick(); };
-    AddBtn->OnClick = [this](windowless::WindowlessControl*) { AddBtnClick(); };
-    AddBlankBtn->OnClick = [this](windowless::WindowlessControl*) { OutlookBtn2Click(); };
+    const auto onClick = [](TOutlookBtn& button, std::function<void()> handler) {
+        button.OnClick = [run = reportingFailures(std::move(handler))](windowless::WindowlessControl*) { run(); };
+    };
+    onClick(*ExitBtn, [this] { ExitBtnClick(); });
+    onClick(*WebBtn, [this] { WebBtnClick(); });
+    onClick(*SaveBtn, [this] { SaveBtnClick(); });
+    onClick(*OpenBtn, [this] { OpenBtnClick(); });
+    onClick(*PlayBtn, [this] { PlayBtnClick(); });
+    onClick(*PauseBtn, [this] { PauseBtnClick(); });
+    onClick(*StopBtn, [this] { StopBtnClick(); });
+    onClick(*AddBtn, [this] { AddBtnClick(); });
+    onClick(*AddBlankBtn, [this] { OutlookBtn2Click(); });
 
-    ScrollBarPos->OnScroll = [this] { ScrollBarPosScroll(); };
-    ScrollBarPos->OnChange = [this] { ScrollBarPosChange(); };
-    ScrollBarPos->OnMouseLeave = [this] { ScrollBarPosMouseLeave(); };
-    ScrollBarVol->OnChange = [this] { ScrollBarVolChange(); };
-    Timer1->OnTimer = [this] { Timer1Timer(); };
-    Timer2->OnTimer = [this] { Timer2Timer(); };
-    connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { Memo1Change(); });
-    connect(DoLyricsText, &QPushButton::clicked, this, [this] { DoLyricsTextClick(); });
+    ScrollBarPos->OnScroll = reportingFailures([this] { ScrollBarPosScroll(); });
+    ScrollBarPos->OnChange = reportingFailures([this] { ScrollBarPosChange(); });
+    ScrollBarPos->OnMouseLeave = reportingFailures([this] { ScrollBarPosMouseLeave(); });
+    ScrollBarVol->OnChange = reportingFailures([this] { ScrollBarVolChange(); });
+    Timer1->OnTimer = reportingFailures([this] { Timer1Timer(); });
+    Timer2->OnTimer = reportingFailures([this] { Timer2Timer(); });
+    connect(Memo1, &QPlainTextEdit::textChanged, this, reportingFailures([this] { Memo1Change(); }));
+    connect(DoLyricsText, &QPushButton::clicked, this, reportingFailures([this] { DoLyricsTextClick(); }));
     ClientArea->installEventFilter(this);
+    createKeyboardShortcuts();
 }

@@ -29,6 +29,16 @@ void Application::reportError(const QString& message) {
     box.exec();
 }
 
+void runReportingFailures(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const errors::QuillonError& error) {
+        Application::reportError(error.message());
+    } catch (const std::exception& error) {
+        Application::reportError(QString::fromLocal8Bit(error.what()));
+    }
+}
+
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);

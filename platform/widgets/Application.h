@@ -21,4 +21,13 @@ public:
     static void reportError(const QString& message);
 };
 
+// Runs a handler and shows what it throws in the default error dialog, so the failure stops at our
+// own frame and never unwinds through the toolkit's.
+void runReportingFailures(const std::function<void()>& handler);
+
+// The handler wrapped for binding to a signal, a key or a windowless control.
+inline std::function<void()> reportingFailures(std::function<void()> handler) {
+    return [handler = std::move(handler)] { runReportingFailures(handler); };
+}
+
 }  // namespace widgets

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "AudioFixtures.h"
+#include "MainWindowFixture.h"
 #include "audio/Bass_Dynamic.h"
 #include "editor/Unit1.h"
 #include "platform/registry/Registry.h"
@@ -18,62 +18,7 @@
 #include "platform/widgets/ScrollBar.h"
 
 namespace {
-
-void waitMs(int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-}
-
-bool waitUntil(const std::function<bool()>& condition, int milliseconds) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
-    }
-    return condition();
-}
-
-class TransportTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!bassdll::BassLibraryLoaded()) {
-            QString problem;
-            ASSERT_TRUE(bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)),
-                                                 problem));
-        }
-        registry::setHiveFilePath(folder.path() + QStringLiteral("/hive.reg"));
-        form = std::make_unique<TForm1>();
-        form->show();
-        QApplication::processEvents();
-        widgets::FileDialog::setAnswerer([this](const widgets::FileDialog&) { return answer; });
-    }
-    void TearDown() override {
-        form.reset();
-        widgets::FileDialog::setAnswerer({});
-        registry::setHiveFilePath(QString());
-    }
-
-    QString song(const QString& name, double seconds, double amplitude = 0.5) {
-        const QString path = folder.path() + QLatin1Char('/') + name;
-        EXPECT_TRUE(fixtures::writeSine(path.toStdString(), fixtures::Format::wav, seconds, 441.0, amplitude, 8000));
-        return path;
-    }
-    void open(const QString& path) {
-        answer = path;
-        form->OpenBtnClick();
-    }
-    bool looksLike(TOutlookBtn& button, const char* image, bool enabled) {
-        return button.enabled() == enabled && button.bitmap() == resources::loadBitmapResource(QString::fromLatin1(image));
-    }
-
-    QTemporaryDir folder;
-    std::unique_ptr<TForm1> form;
-    std::optional<QString> answer;
-};
-
+class TransportTest : public MainWindowWithPlayer {};
 }  // namespace
 
 TEST_F(TransportTest, OpeningSetsNameLengthAndPlay) {

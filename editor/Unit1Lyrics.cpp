@@ -1,0 +1,82 @@
+// The main window's lyrics file: saving it, the save prompt before an open or a close, and loading
+// the lyrics of a song that is opened.
+
+#include <QAction>
+#include <QFileInfo>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "LineTagging.h"
+#include "LyricsFile.h"
+#include "Unit1.h"
+#include "platform/widgets/TextBoxLines.h"
+#include "settings/LiveSettings.h"
+#include "settings/Utility.h"
+
+QString TForm1::LyricsFilePath() const {
+    const LiveSettings& settings = liveSettings();
+    return ::LyricsFilePath(AudioFileName, settings.lyricsLocationSwitch(), settings.lyricsDirectory());
+}
+
+QStringList TForm1::lyricsLines() const {
+    if (lineListShown()) return lineListLines();
+    return withoutEmptyLastLine(widgets::displayedLines(*Memo1));
+}
+
+bool TForm1::SaveBtnClick() {
+    QString path;
+    if (AudioFileName.isEmpty()) {
+        // No song yet, so no name to save under: ask for one.
+        if (!SaveDialog1.Execute(this)) return false;
+        path = SaveDialog1.FileName;
+    } else {
+        path = LyricsFilePath();
+    }
+    writeLyricsFile(path, lyricsLines());
+    loadButtonImage(*SaveBtn, QStringLiteral("save"));
+    SaveBtn->invalidate();
+    Savelyricfile1->setEnabled(false);
+    Unsaved = false;
+    return true;
+}
+
+int TForm1::AskSaveChanges() {
+    return ShowMessageDialog(saveChangesQuestion(AudioFileName), QStringLiteral("Quillon"), mtConfirmation,
+                             mbYes | mbNo | mbCancel);
+}
+
+bool TForm1::askToSaveBeforeOpening() {
+    if (!Unsaved) return true;
+    switch (AskSaveChanges()) {
+        case mrYes:
+            // A save that fails throws, and the open does not go on; one cancelled in its file
+            // dialog (no song open yet) ends the open too, as nothing was saved.
+            return SaveBtnClick();
+        case mrNo:
+            Memo1->clear();
+            ListBox1->clear();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void TForm1::askToSaveBeforeClosing(bool& CanClose) {
+    if (!Unsaved) return;
+    switch (AskSaveChanges()) {
+        case mrYes:
+            CanClose = SaveBtnClick();
+            break;
+        case mrNo:
+            break;
+        default:
+            CanClose = false;
+            break;
+    }
+}
+
+void TForm1::loadLyricsFileForOpenedSong() {
+    const QString path = LyricsFilePath();
+    if (!QFileInfo::exists(path)) return;
+    Memo1->setPlainText(readLyricsFile(path));
+}

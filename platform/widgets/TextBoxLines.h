@@ -1,0 +1,15 @@
+#pragma once
+// A multi-line text box's lines as the classic desktop counts them: its displayed lines, so a
+// paragraph wider than the box gives one line per wrapped row.
+
+#include <QStringList>
+
+class QPlainTextEdit;
+
+namespace widgets {
+
+// Each row of the box's layout, in order; an empty paragraph is one empty line, and an empty last
+// paragraph (the text ends with a line break) is one too.
+QStringList displayedLines(const QPlainTextEdit& textBox);
+
+}  // namespace widgets
