@@ -143,7 +143,8 @@ void TOutlookBtn::paint(DeviceContext& canvas) {
             textRect.left = 2;
         }
         // The whole caption is drawn, however long.
-        canvas.drawText(FCaption, textRect, gdi::DT_CENTER | gdi::DT_EXPANDTABS);
+        // A song name such as "Rock & Roll" is shown as it is, not as an access key.
+        canvas.drawText(FCaption, textRect, gdi::DT_CENTER | gdi::DT_EXPANDTABS | gdi::DT_NOPREFIX);
     }
 
     drawFrame(canvas);

@@ -1,6 +1,8 @@
 #include "BmpFile.h"
 
 #include <QFile>
+#include <algorithm>
+#include <vector>
 
 #include "../binary/ByteReader.h"
 
@@ -182,11 +184,38 @@ BmpReadResult readBmpFile(const QString& path) {
     return readBmp(file.readAll());
 }
 
-QByteArray encodeBmp24(const Bitmap& bitmap) {
+QByteArray encodeBmp24(const Bitmap& bitmap) { return encodeBmp(bitmap, 24); }
+
+QByteArray encodeBmp(const Bitmap& bitmap, int bitsPerPixel) {
+    if (bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24) return {};
     const int width = bitmap.width();
     const int height = bitmap.height();
-    const int stride = ((width * 24 + 31) / 32) * 4;
+    const bool indexed = bitsPerPixel != 24;
+
+    // A palette of the colours in the picture, in order of first appearance from the bottom-left
+    // pixel (so it is entry 0, as the classic tools write it).
+    std::vector<ColorRef> palette;
+    std::vector<std::uint8_t> indices;
+    if (indexed) {
+        const std::size_t capacity = std::size_t{1} << bitsPerPixel;
+        indices.reserve(static_cast<std::size_t>(width) * height);
+        for (int y = height - 1; y >= 0; --y) {
+            for (int x = 0; x < width; ++x) {
+                const ColorRef c = bitmap.pixelColor(x, y);
+                auto found = std::find(palette.begin(), palette.end(), c);
+                if (found == palette.end()) {
+                    if (palette.size() == capacity) return {};
+                    palette.push_back(c);
+                    found = palette.end() - 1;
+                }
+                indices.push_back(static_cast<std::uint8_t>(found - palette.begin()));
+            }
+        }
+    }
+
+    const int stride = ((width * bitsPerPixel + 31) / 32) * 4;
     const std::uint32_t pixelBytes = static_cast<std::uint32_t>(stride) * height;
+    const std::uint32_t paletteBytes = static_cast<std::uint32_t>(4 * palette.size());
     QByteArray out;
     auto put16 = [&out](std::uint32_t v) {
         out.append(static_cast<char>(v & 0xFF));
@@ -197,28 +226,46 @@ QByteArray encodeBmp24(const Bitmap& bitmap) {
         put16(v >> 16);
     };
     out.append("BM");
-    put32(14 + 40 + pixelBytes);
+    put32(14 + 40 + paletteBytes + pixelBytes);
     put32(0);
-    put32(14 + 40);
+    put32(14 + 40 + paletteBytes);
     put32(40);
     put32(static_cast<std::uint32_t>(width));
     put32(static_cast<std::uint32_t>(height));
     put16(1);
-    put16(24);
+    put16(static_cast<std::uint32_t>(bitsPerPixel));
     put32(kCompressionRgb);
     put32(pixelBytes);
     put32(3780);  // 96 dots per inch
     put32(3780);
+    put32(static_cast<std::uint32_t>(palette.size()));
     put32(0);
-    put32(0);
+    for (const ColorRef c : palette) {
+        out.append(static_cast<char>(blueOf(c)));
+        out.append(static_cast<char>(greenOf(c)));
+        out.append(static_cast<char>(redOf(c)));
+        out.append('\0');
+    }
+    std::size_t next = 0;
     for (int y = height - 1; y >= 0; --y) {
-        for (int x = 0; x < width; ++x) {
-            const ColorRef c = bitmap.pixelColor(x, y);
-            out.append(static_cast<char>(blueOf(c)));
-            out.append(static_cast<char>(greenOf(c)));
-            out.append(static_cast<char>(redOf(c)));
+        const qsizetype rowStart = out.size();
+        if (bitsPerPixel == 24) {
+            for (int x = 0; x < width; ++x) {
+                const ColorRef c = bitmap.pixelColor(x, y);
+                out.append(static_cast<char>(blueOf(c)));
+                out.append(static_cast<char>(greenOf(c)));
+                out.append(static_cast<char>(redOf(c)));
+            }
+        } else if (bitsPerPixel == 8) {
+            for (int x = 0; x < width; ++x) out.append(static_cast<char>(indices[next++]));
+        } else {
+            for (int x = 0; x < width; x += 2) {
+                const std::uint8_t high = indices[next++];
+                const std::uint8_t low = x + 1 < width ? indices[next++] : 0;
+                out.append(static_cast<char>((high << 4) | low));
+            }
         }
-        for (int pad = width * 3; pad < stride; ++pad) out.append('\0');
+        while (out.size() - rowStart < stride) out.append('\0');
     }
     return out;
 }

@@ -48,6 +48,7 @@ enum : unsigned {
     DT_EXPANDTABS = 0x0040,
     DT_NOCLIP = 0x0100,
     DT_CALCRECT = 0x0400,
+    DT_NOPREFIX = 0x0800,
 };
 
 // DrawEdge edge kinds and border flags.
@@ -116,7 +117,8 @@ public:
     void drawFocusRect(const Rect& rect);
 
     // Returns the height of the drawn (or measured) text; with DT_CALCRECT, sets the rectangle's
-    // right and bottom to fit the text and draws nothing.
+    // right and bottom to fit the text and draws nothing. Unless DT_NOPREFIX is given, "&" marks
+    // the next character as an access key (drawn underlined) and "&&" stands for one "&".
     int drawText(const QString& text, Rect& rect, unsigned flags);
     // Width and height of one line of text in the current font.
     Size textExtent(const QString& text) const;

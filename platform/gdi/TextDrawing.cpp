@@ -15,7 +15,24 @@ namespace {
 struct LineLayout {
     QString text;
     int width = 0;
+    qsizetype accessKey = -1;  // index in text of the character drawn underlined
 };
+
+// A line with its access-key marks taken out: "&x" underlines x, "&&" is one "&".
+LineLayout withoutPrefixes(const QString& line) {
+    LineLayout layout;
+    layout.text.reserve(line.size());
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        if (line[i] == QLatin1Char('&') && i + 1 < line.size()) {
+            ++i;
+            if (line[i] != QLatin1Char('&')) layout.accessKey = layout.text.size();
+        } else if (line[i] == QLatin1Char('&')) {
+            continue;  // a lone "&" at the end marks nothing
+        }
+        layout.text += line[i];
+    }
+    return layout;
+}
 
 QStringList splitLines(const QString& text, unsigned flags) {
     if (flags & DT_SINGLELINE) {
@@ -73,9 +90,10 @@ int DeviceContext::drawText(const QString& text, Rect& rect, unsigned flags) {
     std::vector<LineLayout> lines;
     int widest = 0;
     for (const QString& line : splitLines(text, flags)) {
-        const int width = walkSegments(line, metrics, expandTabs, [](const QString&, int) {});
-        lines.push_back({line, width});
-        widest = std::max(widest, width);
+        LineLayout layout = (flags & DT_NOPREFIX) ? LineLayout{line} : withoutPrefixes(line);
+        layout.width = walkSegments(layout.text, metrics, expandTabs, [](const QString&, int) {});
+        widest = std::max(widest, layout.width);
+        lines.push_back(std::move(layout));
     }
     const int totalHeight = lineHeight * static_cast<int>(lines.size());
 
@@ -123,6 +141,11 @@ int DeviceContext::drawText(const QString& text, Rect& rect, unsigned flags) {
             walkSegments(line.text, metrics, expandTabs, [&](const QString& piece, int x) {
                 painter.drawText(margin + x, metrics.ascent(), piece);
             });
+            if (line.accessKey >= 0 && !expandTabs) {
+                const int keyLeft = metrics.horizontalAdvance(line.text.left(line.accessKey));
+                const int keyWidth = metrics.horizontalAdvance(line.text.at(line.accessKey));
+                painter.fillRect(margin + keyLeft, metrics.ascent() + 1, keyWidth, 1, Qt::black);
+            }
         }
         for (int my = 0; my < mask.height(); ++my) {
             const auto* row = reinterpret_cast<const QRgb*>(mask.constScanLine(my));

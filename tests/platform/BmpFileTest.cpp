@@ -161,3 +161,23 @@ TEST(BmpFile, MalformedInputGivesAnEmptyBitmapAndAnError) {
 
     EXPECT_FALSE(readBmpFile(QStringLiteral("/nonexistent/file.bmp")).ok());
 }
+
+TEST(BmpFile, EncodedPaletteFilesReadBackWithTheBottomLeftColourFirst) {
+    // Odd width, so 4-bit rows end in half a byte and padding.
+    gdi::Bitmap picture = gdi::Bitmap::color(5, 3, gdi::rgb(128, 128, 0));
+    picture.setPixelColor(1, 0, gdi::rgb(255, 0, 0));
+    picture.setPixelColor(4, 1, gdi::rgb(0, 0, 255));
+    for (const int bits : {4, 8}) {
+        const gdi::BmpReadResult read = gdi::readBmp(gdi::encodeBmp(picture, bits));
+        ASSERT_TRUE(read.ok()) << read.error;
+        EXPECT_EQ(read.bitmap.sourceBitsPerPixel(), bits);
+        EXPECT_EQ(read.bitmap.palette().front(), gdi::rgb(128, 128, 0));
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 5; ++x) EXPECT_EQ(read.bitmap.pixelColor(x, y), picture.pixelColor(x, y)) << bits;
+        }
+    }
+    gdi::Bitmap seventeen = gdi::Bitmap::color(17, 1);
+    for (int x = 0; x < 17; ++x) seventeen.setPixelColor(x, 0, gdi::rgb(x, 0, 0));
+    EXPECT_TRUE(gdi::encodeBmp(seventeen, 4).isEmpty()) << "more colours than 4 bits hold";
+    EXPECT_FALSE(gdi::encodeBmp(seventeen, 8).isEmpty());
+}

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <set>
 
 #include "platform/gdi/DeviceContext.h"
@@ -120,4 +121,34 @@ TEST(DrawText, DrawsOntoMonochromeBitmaps) {
         for (int x = 0; x < 60; ++x) black += mono.pixelColor(x, y) == clBlack ? 1 : 0;
     }
     EXPECT_GT(black, 20);
+}
+
+TEST(DrawText, AnAmpersandMarksAnAccessKeyUnlessPrefixesAreOff) {
+    const auto drawn = [](const QString& text, unsigned flags) {
+        TextCanvas canvas(120, 30);
+        Rect rect{0, 0, 120, 30};
+        canvas.context.drawText(text, rect, flags);
+        return canvas.bitmap;
+    };
+    const auto measured = [](const QString& text, unsigned flags) {
+        TextCanvas canvas(10, 10);
+        Rect rect{0, 0, 0, 0};
+        canvas.context.drawText(text, rect, flags | DT_CALCRECT);
+        return rect.width();
+    };
+    EXPECT_EQ(measured(QStringLiteral("&Yes"), 0), measured(QStringLiteral("Yes"), 0));
+    EXPECT_EQ(measured(QStringLiteral("A&&B"), 0), measured(QStringLiteral("A&B"), DT_NOPREFIX));
+    EXPECT_GT(measured(QStringLiteral("&Yes"), DT_NOPREFIX), measured(QStringLiteral("Yes"), 0));
+
+    // The marked letter is underlined: "&Yes" differs from "Yes" only below the baseline.
+    const Bitmap plain = drawn(QStringLiteral("Yes"), 0);
+    const Bitmap marked = drawn(QStringLiteral("&Yes"), 0);
+    ASSERT_FALSE(plain == marked);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPixelSize(12);
+    font.setBold(true);
+    const int ascent = QFontMetrics(font).ascent();
+    for (int y = 0; y <= ascent; ++y) {
+        for (int x = 0; x < 120; ++x) ASSERT_EQ(plain.pixelColor(x, y), marked.pixelColor(x, y)) << x << "," << y;
+    }
 }

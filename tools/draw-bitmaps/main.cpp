@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "ButtonGlyphs.h"
 #include "platform/gdi/BmpFile.h"
 #include "platform/gdi/Font.h"
 
@@ -222,9 +223,10 @@ gdi::Bitmap windowIcon() {
     return gdi::Bitmap::fromImage(image);
 }
 
-bool write(const QDir& folder, const QString& name, const gdi::Bitmap& bitmap) {
+bool write(const QDir& folder, const QString& name, const gdi::Bitmap& bitmap, int bitsPerPixel = 24) {
     QFile file(folder.filePath(name.toUpper() + QStringLiteral(".BMP")));
-    if (!file.open(QIODevice::WriteOnly) || file.write(gdi::encodeBmp24(bitmap)) < 0) {
+    const QByteArray bytes = gdi::encodeBmp(bitmap, bitsPerPixel);
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) < 0) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(file.fileName()));
         return false;
     }
@@ -272,5 +274,6 @@ int main(int argc, char** argv) {
     ok &= write(folder, QStringLiteral("open"), render(30, 30, Look{QColor(250, 200, 70), QColor(140, 100, 20)}, drawOpen));
     ok &= write(folder, QStringLiteral("panel"), panelPicture());
     ok &= write(folder, QStringLiteral("mainicon"), windowIcon());
+    for (const GlyphFile& glyph : buttonGlyphs()) ok &= write(folder, glyph.name, glyph.bitmap, glyph.bitsPerPixel);
     return ok ? 0 : 1;
 }
