@@ -9,14 +9,15 @@
 #include <QProgressBar>
 
 #include "SongState.h"
-#include "settings/LiveSettings.h"
-#include "settings/RegistryStore.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/widgets/Application.h"
 #include "platform/widgets/IntervalTimer.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/windowless/PictureControl.h"
 #include "platform/windowless/WindowlessHost.h"
+#include "settings/LiveSettings.h"
+#include "settings/RegistryStore.h"
+#include "settings/Settings.h"
 
 TForm1* Form1 = nullptr;
 
@@ -46,7 +47,9 @@ void TForm1::loadButtonImage(TOutlookBtn& button, const QString& resourceName) {
     button.setBitmap(resources::loadBitmapResource(resourceName));
 }
 
-bool TForm1::SongLoaded() const { return songIsLoaded(SongName->caption()); }
+bool TForm1::SongLoaded() const {
+    return songIsLoaded(SongName->caption());
+}
 
 void TForm1::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -88,8 +91,8 @@ void TForm1::FormShow() {
     Seeking = true;
     NotPlaying = true;
     Unsaved = false;
-    for (TOutlookBtn* button : {SaveBtn.get(), StopBtn.get(), PauseBtn.get(), PlayBtn.get(), AddBtn.get(),
-                                AddBlankBtn.get()}) {
+    for (TOutlookBtn* button :
+         {SaveBtn.get(), StopBtn.get(), PauseBtn.get(), PlayBtn.get(), AddBtn.get(), AddBlankBtn.get()}) {
         button->setEnabled(false);
     }
     ProgressBar1->setMaximum(0x8000);
@@ -108,7 +111,9 @@ void TForm1::FormCloseQuery(bool& CanClose) {
     offerDonation();
 }
 
-void TForm1::ExitBtnClick() { close(); }
+void TForm1::ExitBtnClick() {
+    close();
+}
 
 void TForm1::MarkLyricsChanged() {
     if (SongLoaded()) {
@@ -120,7 +125,9 @@ void TForm1::MarkLyricsChanged() {
     Savelyricfile1->setEnabled(true);
 }
 
-void TForm1::loadLiveSettings() { liveSettings().load(); }
+void TForm1::loadLiveSettings() {
+    liveSettings().load();
+}
 
 int TForm1::outerHeightExtra() const {
     // The window manager's frame is not known before it has framed the window, and differs between
@@ -149,6 +156,9 @@ void TForm1::storeVolumeAndPlacement() {
 
 void TForm1::offerDonation() {}
 
-// Handlers whose behaviour comes with the settings and About dialogs.
-void TForm1::WebBtnClick() {}
+void TForm1::WebBtnClick() {
+    if (FormSettings != nullptr) FormSettings->exec();
+}
+
+// The About dialog's hook; its behaviour comes with the dialog.
 void TForm1::About1Click() {}

@@ -5,7 +5,8 @@
 #include "RegistryStore.h"
 
 QString LiveSettings::offsetEntryText() const {
-    static const QStringList entries = {QStringLiteral("-300"), QStringLiteral("-500"), QStringLiteral("-700")};
+    static const QStringList entries = {QStringLiteral("-300"), QStringLiteral("-500"),
+                                        QStringLiteral("-700")};
     return offsetIndex_ == kNoOffsetEntry ? QString() : entries[offsetIndex_];
 }
 
@@ -21,6 +22,31 @@ void LiveSettings::store() const {
     WriteRegInteger(kSettingsKeyName, QStringLiteral("RecordTimeOffsetValue"), offsetIndex_);
     WriteRegBool(kSettingsKeyName, QStringLiteral("LyricsLocation"), lyricsLocationSwitch_);
     WriteRegString(kSettingsKeyName, QStringLiteral("LyricsLocationValue"), lyricsDirectory_);
+}
+
+LiveSettings& LiveSettings::operator=(const LiveSettings& other) {
+    if (this == &other) return *this;
+    offsetSwitch_ = other.offsetSwitch_;
+    offsetIndex_ = other.offsetIndex_;
+    lyricsLocationSwitch_ = other.lyricsLocationSwitch_;
+    lyricsDirectory_ = other.lyricsDirectory_;
+    notify();
+    return *this;
+}
+
+int LiveSettings::addObserver(std::function<void()> observer) {
+    observers_.emplace_back(nextObserverId_, std::move(observer));
+    return nextObserverId_++;
+}
+
+void LiveSettings::removeObserver(int id) {
+    std::erase_if(observers_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void LiveSettings::notify() {
+    // A copy: an observer may add or remove observers.
+    const auto observers = observers_;
+    for (const auto& [id, observer] : observers) observer();
 }
 
 LiveSettings& liveSettings() {
