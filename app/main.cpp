@@ -15,7 +15,7 @@
 int main(int argc, char** argv) {
     widgets::Application app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillon"));
+    // No display name: Qt would append it to every window's caption ("Settings — Quillon").
     // One style everywhere, so the forms look the same on every desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     gdi::registerApplicationFonts();
