@@ -9,7 +9,10 @@
 #include <QProgressBar>
 
 #include "SongState.h"
+#include "dialogs/Donation.h"
+#include "dialogs/Ueber.h"
 #include "platform/resources/ResourceTable.h"
+#include "platform/system/Random.h"
 #include "platform/widgets/Application.h"
 #include "platform/widgets/IntervalTimer.h"
 #include "platform/widgets/ScrollBar.h"
@@ -18,6 +21,7 @@
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
 #include "settings/Settings.h"
+#include "settings/Utility.h"
 
 TForm1* Form1 = nullptr;
 
@@ -85,7 +89,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::FormCreate() {}
+void TForm1::FormCreate() {
+    desktop::Randomize();
+}
 
 void TForm1::FormShow() {
     Seeking = true;
@@ -154,11 +160,16 @@ void TForm1::storeVolumeAndPlacement() {
     WriteRegInteger(kSettingsKeyName, QStringLiteral("Volume"), ScrollBarVol->value());
 }
 
-void TForm1::offerDonation() {}
+void TForm1::offerDonation() {
+    // One close request in three, for everyone but the user "noname".
+    if (GetCurrentUserName() == QLatin1String("noname")) return;
+    if (desktop::Random(3) == 1 && FormDonation != nullptr) FormDonation->exec();
+}
 
 void TForm1::WebBtnClick() {
     if (FormSettings != nullptr) FormSettings->exec();
 }
 
-// The About dialog's hook; its behaviour comes with the dialog.
-void TForm1::About1Click() {}
+void TForm1::About1Click() {
+    if (FormUeber != nullptr) FormUeber->exec();
+}

@@ -5,10 +5,12 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <cmath>
 #include <map>
 
 #include "platform/system/SystemSound.h"
+#include "platform/system/UserName.h"
 
 namespace {
 
@@ -41,11 +43,16 @@ constexpr ButtonInfo kButtons[] = {
 
 QMessageBox::Icon iconOf(TMsgDlgType kind) {
     switch (kind) {
-        case mtWarning: return QMessageBox::Warning;
-        case mtError: return QMessageBox::Critical;
-        case mtInformation: return QMessageBox::Information;
-        case mtConfirmation: return QMessageBox::Question;
-        default: return QMessageBox::NoIcon;
+        case mtWarning:
+            return QMessageBox::Warning;
+        case mtError:
+            return QMessageBox::Critical;
+        case mtInformation:
+            return QMessageBox::Information;
+        case mtConfirmation:
+            return QMessageBox::Question;
+        default:
+            return QMessageBox::NoIcon;
     }
 }
 
@@ -59,12 +66,16 @@ QWidget* activeWindowOrMain() {
 
 }  // namespace
 
-void setMessageDialogRunner(MessageDialogRunner runner) { customRunner() = std::move(runner); }
+void setMessageDialogRunner(MessageDialogRunner runner) {
+    customRunner() = std::move(runner);
+}
 
 QPoint messageDialogPosition(const QRect& activeWindow, const QSize& dialogSize) {
     // nearbyint rounds to nearest with ties to even in the default rounding mode.
-    int left = static_cast<int>(std::nearbyint(activeWindow.left() + (activeWindow.width() - dialogSize.width()) / 2.0));
-    int top = static_cast<int>(std::nearbyint(activeWindow.top() + (activeWindow.height() - dialogSize.height()) / 2.0));
+    int left = static_cast<int>(
+        std::nearbyint(activeWindow.left() + (activeWindow.width() - dialogSize.width()) / 2.0));
+    int top = static_cast<int>(
+        std::nearbyint(activeWindow.top() + (activeWindow.height() - dialogSize.height()) / 2.0));
     if (top < 10) top = 10;
     if (left < 10) left = 10;
     return {left, top};
@@ -87,7 +98,8 @@ void ForceForegroundWindow() {
     window->activateWindow();
 }
 
-int ShowMessageDialog(const QString& message, const QString& caption, TMsgDlgType kind, TMsgDlgButtons buttons) {
+int ShowMessageDialog(const QString& message, const QString& caption, TMsgDlgType kind,
+                      TMsgDlgButtons buttons) {
     ForceForegroundWindow();
     QWidget* active = activeWindowOrMain();
 
@@ -141,4 +153,13 @@ int ShowMessageDialog(const QString& message, const QString& caption, TMsgDlgTyp
     const auto found = results.find(dialog.clickedButton());
     if (found != results.end()) return found->second;
     return escapeButton != nullptr ? results[escapeButton] : mrCancel;
+}
+
+QString GetCurrentUserName() {
+    char buffer[16];
+    unsigned long size = sizeof buffer;
+    if (!desktop::GetUserNameA(buffer, &size)) return QString();
+    QByteArray name(buffer, static_cast<qsizetype>(std::min<unsigned long>(size, sizeof buffer)));
+    if (!name.isEmpty() && name.back() == '\0') name.chop(1);
+    return QString::fromLocal8Bit(name);
 }

@@ -12,11 +12,29 @@ class QMessageBox;
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 
-enum TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbHelp };
+enum TMsgDlgBtn {
+    mbYes,
+    mbNo,
+    mbOK,
+    mbCancel,
+    mbAbort,
+    mbRetry,
+    mbIgnore,
+    mbAll,
+    mbNoToAll,
+    mbYesToAll,
+    mbHelp
+};
 using TMsgDlgButtons = unsigned;
-constexpr TMsgDlgButtons buttonSet(TMsgDlgBtn button) { return 1u << button; }
-constexpr TMsgDlgButtons operator|(TMsgDlgBtn a, TMsgDlgBtn b) { return buttonSet(a) | buttonSet(b); }
-constexpr TMsgDlgButtons operator|(TMsgDlgButtons a, TMsgDlgBtn b) { return a | buttonSet(b); }
+constexpr TMsgDlgButtons buttonSet(TMsgDlgBtn button) {
+    return 1u << button;
+}
+constexpr TMsgDlgButtons operator|(TMsgDlgBtn a, TMsgDlgBtn b) {
+    return buttonSet(a) | buttonSet(b);
+}
+constexpr TMsgDlgButtons operator|(TMsgDlgButtons a, TMsgDlgBtn b) {
+    return a | buttonSet(b);
+}
 
 // Results: the pressed button.
 enum : int {
@@ -36,7 +54,12 @@ enum : int {
 // Asks the user: a dialog of the kind's icon with the buttons, the caption, staying on top,
 // centred on the active window (but never closer than 10 pixels to the screen's top or left
 // edge), with the event sound of a warning or an error. Returns the pressed button's result.
-int ShowMessageDialog(const QString& message, const QString& caption, TMsgDlgType kind, TMsgDlgButtons buttons);
+int ShowMessageDialog(const QString& message, const QString& caption, TMsgDlgType kind,
+                      TMsgDlgButtons buttons);
+
+// The user's name as a 16-character buffer holds it: empty when it cannot be read or is 16
+// characters or longer.
+QString GetCurrentUserName();
 
 // Brings the program's window to the front and gives it the keyboard.
 void ForceForegroundWindow();

@@ -23,7 +23,9 @@ QString themeSoundFor(const QString& eventName) {
 
 }  // namespace
 
-void setSystemSoundPlayer(std::function<void(const QString&)> player) { customPlayer() = std::move(player); }
+void setSystemSoundPlayer(std::function<void(const QString&)> player) {
+    customPlayer() = std::move(player);
+}
 
 void playSystemSound(const QString& eventName) {
     if (customPlayer()) {

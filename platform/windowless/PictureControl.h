@@ -16,10 +16,19 @@ public:
         invalidate();
     }
 
+    // A transparent picture leaves out the pixels of its transparent colour (its bottom-left
+    // pixel's unless set), so what lies beneath shows through.
+    bool transparent() const { return transparent_; }
+    void setTransparent(bool transparent) {
+        transparent_ = transparent;
+        invalidate();
+    }
+
     void paint(gdi::DeviceContext& canvas) override;
 
 private:
     gdi::Bitmap picture_;
+    bool transparent_ = false;
 };
 
 }  // namespace windowless

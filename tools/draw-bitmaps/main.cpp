@@ -223,6 +223,37 @@ gdi::Bitmap windowIcon() {
     return gdi::Bitmap::fromImage(image);
 }
 
+// The donation panel's picture: an orange pill-shaped button face across the top (the "Donate"
+// caption is drawn over it by the dialog) and a row of payment-card shapes below, on the key colour.
+gdi::Bitmap donationPicture() {
+    QImage image(127, 48, QImage::Format_RGB32);
+    image.fill(kKey);
+    QPainter p(&image);
+    p.setPen(QColor(190, 110, 0));
+    QLinearGradient face(0, 2, 0, 25);
+    face.setColorAt(0, QColor(255, 214, 120));
+    face.setColorAt(1, QColor(245, 160, 30));
+    p.setBrush(face);
+    p.drawRoundedRect(QRect(16, 2, 94, 22), 11, 11);
+    const QColor cards[][2] = {{QColor(20, 60, 160), QColor(250, 200, 40)},
+                               {QColor(200, 30, 40), QColor(250, 150, 30)},
+                               {QColor(30, 120, 200), QColor(240, 240, 240)},
+                               {QColor(60, 60, 60), QColor(200, 200, 200)}};
+    for (int i = 0; i < 4; ++i) {
+        const QRect card(12 + i * 27, 30, 23, 15);
+        p.setPen(QColor(90, 90, 90));
+        p.setBrush(cards[i][0]);
+        p.drawRoundedRect(card, 2, 2);
+        p.setPen(Qt::NoPen);
+        p.setBrush(cards[i][1]);
+        p.drawRect(card.left() + 3, card.top() + 9, 12, 3);
+        p.drawRect(card.left() + 3, card.top() + 4, 5, 3);
+    }
+    p.end();
+    image.setPixelColor(0, 47, kKey);
+    return gdi::Bitmap::fromImage(image);
+}
+
 bool write(const QDir& folder, const QString& name, const gdi::Bitmap& bitmap, int bitsPerPixel = 24) {
     QFile file(folder.filePath(name.toUpper() + QStringLiteral(".BMP")));
     const QByteArray bytes = gdi::encodeBmp(bitmap, bitsPerPixel);
@@ -274,6 +305,7 @@ int main(int argc, char** argv) {
     ok &= write(folder, QStringLiteral("open"), render(30, 30, Look{QColor(250, 200, 70), QColor(140, 100, 20)}, drawOpen));
     ok &= write(folder, QStringLiteral("panel"), panelPicture());
     ok &= write(folder, QStringLiteral("mainicon"), windowIcon());
+    ok &= write(folder, QStringLiteral("donate"), donationPicture());
     for (const GlyphFile& glyph : buttonGlyphs()) ok &= write(folder, glyph.name, glyph.bitmap, glyph.bitsPerPixel);
     return ok ? 0 : 1;
 }

@@ -1,0 +1,57 @@
+#include "UserName.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <vector>
+
+namespace desktop {
+
+namespace {
+
+std::optional<std::optional<QByteArray>>& fixedName() {
+    static std::optional<std::optional<QByteArray>> name;
+    return name;
+}
+
+std::optional<QByteArray> passwordDatabaseName() {
+    long bufferSize = sysconf(_SC_GETPW_R_SIZE_MAX);
+    if (bufferSize <= 0) bufferSize = 16384;
+    std::vector<char> buffer(static_cast<std::size_t>(bufferSize));
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(geteuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || found == nullptr) {
+        return std::nullopt;
+    }
+    return QByteArray(found->pw_name);
+}
+
+}  // namespace
+
+bool GetUserNameA(char* buffer, unsigned long* size) {
+    if (size == nullptr) return false;
+    const std::optional<QByteArray> name = fixedName() ? *fixedName() : passwordDatabaseName();
+    if (!name) {
+        *size = 0;
+        return false;
+    }
+    const unsigned long needed = static_cast<unsigned long>(name->size()) + 1;
+    if (buffer == nullptr || *size < needed) {
+        *size = needed;
+        return false;
+    }
+    std::memcpy(buffer, name->constData(), needed);  // with the terminating zero
+    *size = needed;
+    return true;
+}
+
+ScopedUserName::ScopedUserName(std::optional<QByteArray> name) : previous_(fixedName()) {
+    fixedName() = std::move(name);
+}
+
+ScopedUserName::~ScopedUserName() {
+    fixedName() = std::move(previous_);
+}
+
+}  // namespace desktop

@@ -1,0 +1,89 @@
+// The donation offer at the end of every close request, and the user name it looks at.
+
+#include <QMessageBox>
+#include <QTimer>
+
+#include "MainWindowFixture.h"
+#include "dialogs/Donation.h"
+#include "platform/system/Random.h"
+#include "platform/system/UserName.h"
+#include "settings/Utility.h"
+
+namespace {
+
+class DonationOffer : public MainWindowWithPlayer {
+protected:
+    void SetUp() override {
+        MainWindowWithPlayer::SetUp();
+        donation = std::make_unique<TFormDonation>(form.get());
+        FormDonation = donation.get();
+        donation->installEventFilter(&showCounter);
+        setMessageDialogRunner([](QMessageBox&) { return static_cast<int>(mrCancel); });
+    }
+    void TearDown() override {
+        setMessageDialogRunner({});
+        FormDonation = nullptr;
+        donation.reset();
+        MainWindowWithPlayer::TearDown();
+    }
+    // Asks the window to close `times` times; returns how often the donation dialog showed.
+    int offersOver(int times) {
+        showCounter.shows = 0;
+        for (int i = 0; i < times; ++i) {
+            form->show();
+            QTimer::singleShot(0, [] {
+                if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+            });
+            form->close();
+        }
+        return showCounter.shows;
+    }
+
+    struct ShowCounter : QObject {
+        int shows = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Show) ++shows;
+            return false;
+        }
+    } showCounter;
+    std::unique_ptr<TFormDonation> donation;
+};
+
+}  // namespace
+
+TEST(CurrentUserName, ANameThatDoesNotFitSixteenCharactersReadsAsEmpty) {
+    {
+        desktop::ScopedUserName user(QByteArray("fifteen-letters"));
+        EXPECT_EQ(GetCurrentUserName(), QStringLiteral("fifteen-letters"));
+    }
+    {
+        desktop::ScopedUserName user(QByteArray("sixteen-letters!"));
+        EXPECT_TRUE(GetCurrentUserName().isEmpty());
+    }
+    {
+        desktop::ScopedUserName user(std::nullopt);
+        EXPECT_TRUE(GetCurrentUserName().isEmpty());
+    }
+    EXPECT_FALSE(GetCurrentUserName().isEmpty()) << "the real user, from the password database";
+}
+
+TEST_F(DonationOffer, AboutOneCloseInThreeForEveryoneButNoname) {
+    desktop::ScopedUserName user(QByteArray("someone"));
+    desktop::seedRandom(7);
+    const int offers = offersOver(150);
+    EXPECT_GT(offers, 30);
+    EXPECT_LT(offers, 70);
+
+    desktop::ScopedUserName noname(QByteArray("noname"));
+    EXPECT_EQ(offersOver(60), 0);
+}
+
+TEST_F(DonationOffer, ARefusedCloseStillMakesTheOffer) {
+    desktop::ScopedUserName user(QByteArray("someone"));
+    desktop::seedRandom(11);
+    form->Unsaved = true;  // the save prompt answers Cancel: every close is refused
+    const int offers = offersOver(60);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_GT(offers, 8);
+    EXPECT_LT(offers, 35);
+}
