@@ -16,13 +16,6 @@ TFormSettings* FormSettings = nullptr;
 
 namespace {
 
-QFont tahoma(bool bold = false) {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPixelSize(11);
-    font.setBold(bold);
-    return font;
-}
-
 TColorButton* greyButton(QWidget* parent, const QString& caption, const QRect& place, bool bold = false) {
     auto* button = new TColorButton(parent);
     button->setGeometry(place);
@@ -35,7 +28,7 @@ TColorButton* greyButton(QWidget* parent, const QString& caption, const QRect& p
 
 }  // namespace
 
-TFormSettings::TFormSettings(QWidget* parent) : QDialog(parent) {
+TFormSettings::TFormSettings(QWidget* parent) : TFixedDialog(QStringLiteral("Settings"), QSize(412, 144), parent) {
     setObjectName(QStringLiteral("FormSettings"));
     createControls();
     observer_ = liveSettings().addObserver([this] { showLiveSettings(); });
@@ -47,17 +40,10 @@ TFormSettings::~TFormSettings() {
 }
 
 void TFormSettings::createControls() {
-    setWindowTitle(QStringLiteral("Settings"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(412, 144);
-    setFont(tahoma());
+    // Silver, where the other dialogs take the button face.
     QPalette silver = palette();
     silver.setColor(QPalette::Window, QColor(192, 192, 192));
     setPalette(silver);
-    setAutoFillBackground(true);
-    const gdi::Bitmap icon = resources::loadBitmapResource(QStringLiteral("MAINICON"));
-    if (!icon.isEmpty()) setWindowIcon(QIcon(QPixmap::fromImage(icon.toImage())));
 
     RecordTimeOffset = new widgets::CheckBox(QStringLiteral("Apply time flag with an time offset of"), this);
     RecordTimeOffset->setGeometry(16, 16, 201, 17);
@@ -129,13 +115,7 @@ void TFormSettings::showLiveSettings() {
 }
 
 void TFormSettings::showEvent(QShowEvent* event) {
-    // Centred over the main window each time.
-    if (QWidget* owner = parentWidget()) {
-        const QRect over = owner->window()->frameGeometry();
-        move(over.left() + (over.width() - frameGeometry().width()) / 2,
-             over.top() + (over.height() - frameGeometry().height()) / 2);
-    }
-    QDialog::showEvent(event);
+    TFixedDialog::showEvent(event);
     FormShow();
 }
 
@@ -145,7 +125,7 @@ void TFormSettings::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    QDialog::keyPressEvent(event);
+    TFixedDialog::keyPressEvent(event);
 }
 
 void TFormSettings::FormShow() {

@@ -3,8 +3,7 @@
 // and entry, the lyrics location switch and folder): every change takes effect at once, OK stores
 // the four values, Cancel reloads them from the store, and the close box does neither.
 
-#include <QDialog>
-
+#include "dialogs/DialogWindow.h"
 #include "dialogs/FolderDialogs.h"
 
 class QComboBox;
@@ -15,7 +14,7 @@ namespace widgets {
 class CheckBox;
 }
 
-class TFormSettings : public QDialog {
+class TFormSettings : public TFixedDialog {
     Q_OBJECT
 public:
     explicit TFormSettings(QWidget* parent = nullptr);
