@@ -1,8 +1,10 @@
 // The program block: the application titled "Quillon", its four windows created in order, and
 // the message loop, which ends when the main window has closed.
 
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QStyleFactory>
+#include <QTimer>
 
 #include "audio/Bass_Dynamic.h"
 #include "dialogs/Donation.h"
@@ -40,6 +42,14 @@ int main(int argc, char** argv) {
     FormSettings = &settings;
 
     mainWindow.show();
+    // "quillon FILE" opens FILE as soon as the window is up.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        const QString file = QFileInfo(arguments.at(1)).absoluteFilePath();
+        QTimer::singleShot(0, &mainWindow, [&mainWindow, file] {
+            widgets::runReportingFailures([&mainWindow, file] { mainWindow.openDroppedFile(file); });
+        });
+    }
     const int result = app.exec();
     FormSettings = nullptr;
     FormDonation = nullptr;

@@ -12,7 +12,6 @@
 #include "platform/resources/ResourceTable.h"
 #include "platform/system/Errors.h"
 
-
 namespace {
 
 // Module-wide effect handles, shared by all players.
@@ -24,7 +23,9 @@ constexpr DWORD kMusicFlags = BASS_MUSIC_RAMP | BASS_MUSIC_CALCLEN;
 constexpr DWORD kFail = static_cast<DWORD>(-1);
 
 // Rounds to nearest with ties to even (the default floating-point rounding mode).
-std::int64_t roundEven(double value) { return static_cast<std::int64_t>(std::nearbyint(value)); }
+std::int64_t roundEven(double value) {
+    return static_cast<std::int64_t>(std::nearbyint(value));
+}
 
 std::function<void(const QString&, const QString&)>& customShower() {
     static std::function<void(const QString&, const QString&)> shower;
@@ -48,10 +49,13 @@ void TBassdllPlayer::setMessageShower(std::function<void(const QString&, const Q
     customShower() = std::move(shower);
 }
 
-void TBassdllPlayer::setTerminator(std::function<void()> terminator) { customTerminator() = std::move(terminator); }
+void TBassdllPlayer::setTerminator(std::function<void()> terminator) {
+    customTerminator() = std::move(terminator);
+}
 
 void TBassdllPlayer::ShowPlayerMessage(const QString& text) {
-    const QString caption = QStringLiteral("Unit: %1 %2").arg(QLatin1String(kUnitName), QLatin1String(kVersion));
+    const QString caption =
+        QStringLiteral("Unit: %1 %2").arg(QLatin1String(kUnitName), QLatin1String(kVersion));
     if (customShower()) {
         customShower()(text, caption);
         return;
@@ -108,18 +112,20 @@ DWORD TBassdllPlayer::LoadFromFile(const QString& FileName) {
     const QString name = QFileInfo(FileName).fileName();
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString extension = dot >= 0 ? name.mid(dot).toUpper() : QString();
-    static const QStringList musicExtensions = {QStringLiteral(".MO3"), QStringLiteral(".IT"),  QStringLiteral(".XM"),
-                                                QStringLiteral(".S3M"), QStringLiteral(".MTM"), QStringLiteral(".MOD"),
-                                                QStringLiteral(".UMX")};
+    static const QStringList musicExtensions = {
+        QStringLiteral(".MO3"), QStringLiteral(".IT"),  QStringLiteral(".XM"), QStringLiteral(".S3M"),
+        QStringLiteral(".MTM"), QStringLiteral(".MOD"), QStringLiteral(".UMX")};
     const QByteArray path = QFile::encodeName(FileName);
     if (musicExtensions.contains(extension)) {
         Channel = bassdll::BASS_MusicLoad(0, path.constData(), 0, 0, kMusicFlags, 0);
-        MusicBaseSpeed = static_cast<std::int32_t>(bassdll::BASS_MusicGetAttribute(Channel, BASS_MUSIC_ATTRIB_SPEED));
+        MusicBaseSpeed =
+            static_cast<std::int32_t>(bassdll::BASS_MusicGetAttribute(Channel, BASS_MUSIC_ATTRIB_SPEED));
         ChannelKind = kindMusic;
     } else {
         Channel = bassdll::BASS_StreamCreateFile(0, path.constData(), 0, 0, 0);
         ChannelKind = kindStream;
     }
+    loadError_ = Channel == 0 ? bassdll::BASS_ErrorGetCode() : 0;
     ApplyChannelSettings();
     return Channel;
 }
@@ -134,14 +140,17 @@ std::uint8_t TBassdllPlayer::LoadFromResourceName(const char* Name, std::uint8_t
         if (Kind == 0) {
             // The library copies a music; the buffer goes at once.
             const QByteArray buffer = *data;
-            Channel = bassdll::BASS_MusicLoad(1, buffer.constData(), 0, static_cast<DWORD>(buffer.size()), kMusicFlags, 0);
-            MusicBaseSpeed = static_cast<std::int32_t>(bassdll::BASS_MusicGetAttribute(Channel, BASS_MUSIC_ATTRIB_SPEED));
+            Channel = bassdll::BASS_MusicLoad(1, buffer.constData(), 0, static_cast<DWORD>(buffer.size()),
+                                              kMusicFlags, 0);
+            MusicBaseSpeed =
+                static_cast<std::int32_t>(bassdll::BASS_MusicGetAttribute(Channel, BASS_MUSIC_ATTRIB_SPEED));
             ChannelKind = kindMusic;
             if (Volume() != rememberedVolume) SetVolume(rememberedVolume);
         } else {
             // A stream reads its memory while it plays, so the bytes stay with the player.
             resourceData_ = *data;
-            Channel = bassdll::BASS_StreamCreateFile(1, resourceData_.constData(), 0, static_cast<QWORD>(resourceData_.size()), 0);
+            Channel = bassdll::BASS_StreamCreateFile(1, resourceData_.constData(), 0,
+                                                     static_cast<QWORD>(resourceData_.size()), 0);
             ChannelKind = kindStream;
         }
     }
@@ -159,7 +168,8 @@ void TBassdllPlayer::ApplyChannelSettings() {
         SetFadeOut(true);
         const std::uint8_t volume = Volume();
         bassdll::BASS_ChannelSetAttributes(Channel, -1, 0, -101);
-        bassdll::BASS_ChannelSlideAttributes(Channel, -1, volume, -101, static_cast<DWORD>(FFadeOutTime * 1000));
+        bassdll::BASS_ChannelSlideAttributes(Channel, -1, volume, -101,
+                                             static_cast<DWORD>(FFadeOutTime * 1000));
     }
 }
 
@@ -182,10 +192,14 @@ TPlayerStatus TBassdllPlayer::Status() {
     if (Channel == 0) return sndNotLoaded;
     if (bassdll::BASS_ChannelIsSliding(Channel) == BASS_SLIDE_VOL) return sndPlaying;
     switch (bassdll::BASS_ChannelIsActive(Channel)) {
-        case BASS_ACTIVE_PLAYING: return sndPlaying;
-        case BASS_ACTIVE_STALLED: return sndStalled;
-        case BASS_ACTIVE_PAUSED: return sndPaused;
-        default: return sndStopped;
+        case BASS_ACTIVE_PLAYING:
+            return sndPlaying;
+        case BASS_ACTIVE_STALLED:
+            return sndStalled;
+        case BASS_ACTIVE_PAUSED:
+            return sndPaused;
+        default:
+            return sndStopped;
     }
 }
 
@@ -200,7 +214,9 @@ void TBassdllPlayer::Stop() {
     if (ChannelKind == kindStream) SetPosition(0);
 }
 
-void TBassdllPlayer::Pause() { bassdll::BASS_ChannelPause(Channel); }
+void TBassdllPlayer::Pause() {
+    bassdll::BASS_ChannelPause(Channel);
+}
 
 // ---------------------------------------------------------------- position and time
 
@@ -214,19 +230,23 @@ std::uint32_t TBassdllPlayer::Position() {
 void TBassdllPlayer::SetPosition(std::uint32_t seconds) {
     if (Channel == 0) return;
     if (ChannelKind == kindStream) {
-        bassdll::BASS_ChannelSetPosition(Channel, bassdll::BASS_ChannelSeconds2Bytes(Channel, static_cast<float>(seconds)));
+        bassdll::BASS_ChannelSetPosition(
+            Channel, bassdll::BASS_ChannelSeconds2Bytes(Channel, static_cast<float>(seconds)));
     } else {
         const std::int64_t scaled = roundEven(static_cast<double>(seconds) * FPlaybackSpeed / 100.0);
-        bassdll::BASS_ChannelSetPosition(Channel, BASS_MUSIC_POSITION_SECONDS | (static_cast<QWORD>(scaled) & 0xFFFF));
+        bassdll::BASS_ChannelSetPosition(Channel,
+                                         BASS_MUSIC_POSITION_SECONDS | (static_cast<QWORD>(scaled) & 0xFFFF));
     }
 }
 
 std::int32_t TBassdllPlayer::SongLength() {
     if (Channel == 0) return 0;
     if (ChannelKind == kindStream) {
-        return static_cast<std::int32_t>(roundEven(bassdll::BASS_ChannelBytes2Seconds(Channel, bassdll::BASS_StreamGetLength(Channel))));
+        return static_cast<std::int32_t>(
+            roundEven(bassdll::BASS_ChannelBytes2Seconds(Channel, bassdll::BASS_StreamGetLength(Channel))));
     }
-    const double seconds = bassdll::BASS_ChannelBytes2Seconds(Channel, bassdll::BASS_MusicGetLength(Channel, 1));
+    const double seconds =
+        bassdll::BASS_ChannelBytes2Seconds(Channel, bassdll::BASS_MusicGetLength(Channel, 1));
     return static_cast<std::int32_t>(roundEven(seconds * FPlaybackSpeed / 100.0));
 }
 
@@ -236,14 +256,21 @@ void TBassdllPlayer::GetSongTimeInfo(std::uint8_t Mode, TBassSongInfo& Info) {
         Info.TimeText = QStringLiteral("--:--");
         return;
     }
-    const auto position =
-        static_cast<std::int32_t>(roundEven(bassdll::BASS_ChannelBytes2Seconds(Channel, bassdll::BASS_ChannelGetPosition(Channel))));
+    const auto position = static_cast<std::int32_t>(
+        roundEven(bassdll::BASS_ChannelBytes2Seconds(Channel, bassdll::BASS_ChannelGetPosition(Channel))));
     const std::int32_t length = SongLength();
     switch (Mode) {
-        case 0: Info.Seconds = position; break;
-        case 1: Info.Seconds = ChannelKind == kindStream ? position - length : length - position; break;
-        case 2: Info.Seconds = length; break;
-        default: break;
+        case 0:
+            Info.Seconds = position;
+            break;
+        case 1:
+            Info.Seconds = ChannelKind == kindStream ? position - length : length - position;
+            break;
+        case 2:
+            Info.Seconds = length;
+            break;
+        default:
+            break;
     }
     Info.TimeText = songTimeText(Info.Seconds);
 }
@@ -263,7 +290,8 @@ void TBassdllPlayer::SetVolume(std::uint32_t volume) {
 }
 
 std::uint8_t TBassdllPlayer::Volume() {
-    if (ChannelKind == kindStream) return static_cast<std::uint8_t>(bassdll::BASS_GetConfig(BASS_CONFIG_GVOL_STREAM));
+    if (ChannelKind == kindStream)
+        return static_cast<std::uint8_t>(bassdll::BASS_GetConfig(BASS_CONFIG_GVOL_STREAM));
     return static_cast<std::uint8_t>(bassdll::BASS_MusicGetAttribute(Channel, BASS_MUSIC_ATTRIB_VOL_CHAN));
 }
 
@@ -276,8 +304,9 @@ void TBassdllPlayer::SetPlaybackSpeed(std::int32_t percent) {
             bassdll::BASS_ChannelSetAttributes(Channel, static_cast<int>(frequency), -1, -101);
         }
     } else {
-        bassdll::BASS_MusicSetAttribute(Channel, BASS_MUSIC_ATTRIB_SPEED,
-                               static_cast<DWORD>(roundEven(MusicBaseSpeed * static_cast<double>(percent) / 100.0)));
+        bassdll::BASS_MusicSetAttribute(
+            Channel, BASS_MUSIC_ATTRIB_SPEED,
+            static_cast<DWORD>(roundEven(MusicBaseSpeed * static_cast<double>(percent) / 100.0)));
     }
     FPlaybackSpeed = percent;
 }
@@ -338,9 +367,13 @@ void TBassdllPlayer::FadeTimerTick() {
 
 // ---------------------------------------------------------------- levels, spectrum, load
 
-std::uint32_t TBassdllPlayer::LeftPeak() { return bassdll::BASS_ChannelGetLevel(Channel) & 0xFFFF; }
+std::uint32_t TBassdllPlayer::LeftPeak() {
+    return bassdll::BASS_ChannelGetLevel(Channel) & 0xFFFF;
+}
 
-std::uint32_t TBassdllPlayer::RightPeak() { return bassdll::BASS_ChannelGetLevel(Channel) >> 16; }
+std::uint32_t TBassdllPlayer::RightPeak() {
+    return bassdll::BASS_ChannelGetLevel(Channel) >> 16;
+}
 
 void TBassdllPlayer::GetFFTData(void* Buffer) {
     if (Status() != sndPlaying) return;
@@ -353,4 +386,6 @@ void TBassdllPlayer::GetWaveData(void* Buffer) {
     if (bassdll::BASS_ChannelGetData(Channel, Buffer, 2048) != 2048) std::memset(Buffer, 0, 8196);
 }
 
-float TBassdllPlayer::CpuUsage() { return bassdll::BASS_GetCPU(); }
+float TBassdllPlayer::CpuUsage() {
+    return bassdll::BASS_GetCPU();
+}

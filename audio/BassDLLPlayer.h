@@ -60,6 +60,8 @@ public:
 
     // Published methods, in order.
     DWORD LoadFromFile(const QString& FileName);
+    // The library's error code of the last LoadFromFile that gave no channel; 0 after one that did.
+    int LoadError() const { return loadError_; }
     std::uint8_t LoadFromResourceName(const char* Name, std::uint8_t Kind);
     void GetSongTimeInfo(std::uint8_t Mode, TBassSongInfo& Info);
     void Play();
@@ -88,6 +90,7 @@ private:
     void ShowPlayerMessage(const QString& text);
 
     DWORD Channel = 0;
+    int loadError_ = 0;
     ChannelKindValue ChannelKind = kindStream;
     bool FRotate = false;
     bool FEcho = false;

@@ -31,8 +31,8 @@ QString FormatPlayTime(int positionSeconds, int& SecondTicks, int& LastSecond) {
     LastSecond = seconds;
     const int tick = SecondTicks <= 9 ? SecondTicks : 0;
     const int tenths = tick + positionSeconds * 10;
-    return twoDigits(minutes) + QLatin1Char(':') + twoDigits(seconds) + QLatin1Char('.') + QString::number(tick) +
-           QLatin1Char(';') + QString::number(tenths);
+    return twoDigits(minutes) + QLatin1Char(':') + twoDigits(seconds) + QLatin1Char('.') +
+           QString::number(tick) + QLatin1Char(';') + QString::number(tenths);
 }
 
 DisplayParts splitDisplayRecord(const QString& record) {
@@ -57,12 +57,14 @@ QString TenthsToTime(int tenths) {
     const int minutes = whole / 60;
     const int seconds = whole - minutes * 60;
     const int tenth = tenths - (seconds + minutes * 60) * 10;
-    return twoDigits(minutes) + QLatin1Char(':') + twoDigits(seconds) + QLatin1Char('.') + QString::number(tenth);
+    return twoDigits(minutes) + QLatin1Char(':') + twoDigits(seconds) + QLatin1Char('.') +
+           QString::number(tenth);
 }
 
 QString seekDisplay(int positionSeconds) {
     const int minutes = positionSeconds / 60;
-    return twoDigits(minutes) + QLatin1Char(':') + twoDigits(positionSeconds - minutes * 60) + QStringLiteral(".0");
+    return twoDigits(minutes) + QLatin1Char(':') + twoDigits(positionSeconds - minutes * 60) +
+           QStringLiteral(".0");
 }
 
 QString addLineTag(const QString& displayedPlayTime, bool offsetSwitch, const QString& offsetEntryText) {

@@ -5,8 +5,10 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QUrl>
 
 #include "SongState.h"
 #include "dialogs/Donation.h"
@@ -84,7 +86,50 @@ void TForm1::closeEvent(QCloseEvent* event) {
     }
 }
 
+namespace {
+// The first local file a drag carries, or empty.
+QString droppedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return QString();
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) return url.toLocalFile();
+    }
+    return QString();
+}
+}  // namespace
+
+bool TForm1::acceptFileDrag(QDropEvent* event) {
+    if (droppedFile(event->mimeData()).isEmpty()) return false;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+bool TForm1::takeFileDrop(QDropEvent* event) {
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty()) return false;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    widgets::runReportingFailures([this, path] { openDroppedFile(path); });
+    return true;
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+    if (!acceptFileDrag(event)) QMainWindow::dragEnterEvent(event);
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+    if (!takeFileDrop(event)) QMainWindow::dropEvent(event);
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    // A file dropped on the text box or the list opens it, rather than pasting its name.
+    if (watched == Memo1->viewport() || watched == ListBox1->viewport()) {
+        if ((event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) &&
+            acceptFileDrag(static_cast<QDropEvent*>(event))) {
+            return true;
+        }
+        if (event->type() == QEvent::Drop && takeFileDrop(static_cast<QDropEvent*>(event))) return true;
+    }
     if (watched == ClientArea && event->type() == QEvent::Paint) FormPaint();
     return QMainWindow::eventFilter(watched, event);
 }

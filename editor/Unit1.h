@@ -50,7 +50,8 @@ public:
     // The design's menu bar is 20 pixels high, so its minimum outer height leaves the client area at
     // least its design height; with other menu heights the client area is what stays fixed.
     static constexpr int kDesignMenuHeight = 20;
-    static constexpr int kMinimumClientHeight = kMinimumOuterHeight - kCaptionAndFrameHeight - kDesignMenuHeight;
+    static constexpr int kMinimumClientHeight =
+        kMinimumOuterHeight - kCaptionAndFrameHeight - kDesignMenuHeight;
 
     // The player, created first: when the audio library cannot start, the program ends before the
     // window shows.
@@ -141,6 +142,10 @@ public:
     // there is no name to save under); a failed write throws.
     bool SaveBtnClick();
 
+    // Opens a file dropped on the window or named on the command line, as Open would after its
+    // dialog: the save prompt first.
+    void openDroppedFile(const QString& path);
+
     // Where the lyrics of the opened song are saved and looked for.
     QString LyricsFilePath() const;
     // The save prompt: Yes (mrYes), No (mrNo) or Cancel (mrCancel).
@@ -156,6 +161,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -181,9 +188,14 @@ private:
     void loadLyricsFileForOpenedSong();  // an existing lyrics file replaces the text
     void fillLineList();                 // on Play, when the text changed
     void showLineList();
-    void returnLineList();               // on Stop
+    void returnLineList();  // on Stop
     void rebuildPreviewIndex();
-    void previewLookup();                // every play-time tick
+    void previewLookup();  // every play-time tick
+
+    // Opening: the dialog's or a dropped file's path, after the save prompt.
+    void openAudioFile(const QString& path);
+    // The displays and Play as they are with no song loaded.
+    void showNoSong();
 
     // Transport helpers.
     void setButtonState(TOutlookBtn& button, bool enabled, const QString& image);
@@ -198,6 +210,10 @@ private:
     QShortcut* AddBlankLineKey = nullptr;
     QShortcut* SeekBackKey = nullptr;
     QShortcut* SeekForwardKey = nullptr;
+
+    // A dropped file's drag, seen by the window or by the text box and list over it.
+    bool acceptFileDrag(QDropEvent* event);
+    bool takeFileDrop(QDropEvent* event);
 
     widgets::Anchors* anchors_ = nullptr;
     bool shown_ = false;

@@ -11,8 +11,8 @@
 #include <QPushButton>
 #include <QStyledItemDelegate>
 
-#include "Unit1.h"
 #include "SongState.h"
+#include "Unit1.h"
 #include "UsageText.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/widgets/Anchors.h"
@@ -127,7 +127,8 @@ void TForm1::createControls() {
     Timer2->setObjectName(QStringLiteral("Timer2"));
 
     OpenDialog1.Filter = QStringLiteral(
-        "All supported|*.wav;*.mp1;*.mp2;*.mp3;*.ogg|Wave|*.wav|MP1|*.mp1|MP2|*.mp2|MP3|*.mp3|OGG|*.ogg|All|*.*");
+        "All supported|*.wav;*.mp1;*.mp2;*.mp3;*.ogg|Wave|*.wav|MP1|*.mp1|MP2|*.mp2|MP3|*.mp3|OGG|*.ogg|"
+        "Tracker modules|*.mo3;*.it;*.xm;*.s3m;*.mtm;*.mod;*.umx|All|*.*");
 }
 
 void TForm1::createPlayerPanel() {
@@ -153,10 +154,14 @@ void TForm1::createPlayerPanel() {
     const QString tahoma = QStringLiteral("Tahoma");
     const QString sansSerif = QStringLiteral("MS Sans Serif");
     SongName = label(kNoSongCaption, 3, 12, 230, 17, labelFont(tahoma, 12, true, true, gdi::clCream));
-    LabelPlayTime = label(QStringLiteral("Play Time:"), 8, 46, 50, 14, labelFont(sansSerif, 11, false, false, gdi::clGray));
-    PlayTime = label(QStringLiteral("00:00.0"), 68, 32, 105, 30, labelFont(sansSerif, 27, true, false, gdi::clCream));
-    PlayTimeMS = label(QStringLiteral("1234567890"), 182, 35, 50, 14, labelFont(tahoma, 9, false, false, gdi::clCream));
-    PlayTimeMSTotal = label(QStringLiteral("1234567890"), 182, 46, 50, 14, labelFont(tahoma, 9, false, false, gdi::clCream));
+    LabelPlayTime = label(QStringLiteral("Play Time:"), 8, 46, 50, 14,
+                          labelFont(sansSerif, 11, false, false, gdi::clGray));
+    PlayTime = label(QStringLiteral("00:00.0"), 68, 32, 105, 30,
+                     labelFont(sansSerif, 27, true, false, gdi::clCream));
+    PlayTimeMS = label(QStringLiteral("1234567890"), 182, 35, 50, 14,
+                       labelFont(tahoma, 9, false, false, gdi::clCream));
+    PlayTimeMSTotal = label(QStringLiteral("1234567890"), 182, 46, 50, 14,
+                            labelFont(tahoma, 9, false, false, gdi::clCream));
 
     GetLength1 = new QLabel(PlayerPanel);
     GetLength1->setObjectName(QStringLiteral("GetLength1"));
@@ -184,9 +189,10 @@ void TForm1::createPlayerPanel() {
     AddBtn = imageButton(QStringLiteral("add"), 93, 70, 217, 25, QStringLiteral("Add Line"));
     AddBlankBtn = imageButton(QStringLiteral("addblank"), 315, 70, 132, 25, QStringLiteral("Add Blank Line"));
     // The hints name the keys that run the same handlers.
-    for (auto [button, hint] : {std::pair{StopBtn.get(), "Stop  (Ctrl+.)"}, std::pair{PauseBtn.get(), "Pause  (Ctrl+P)"},
-                                std::pair{PlayBtn.get(), "Play  (Ctrl+P)"}, std::pair{AddBtn.get(), "Add Line  (Space)"},
-                                std::pair{AddBlankBtn.get(), "Add Blank Line  (Shift+Space)"}}) {
+    for (auto [button, hint] :
+         {std::pair{StopBtn.get(), "Stop  (Ctrl+.)"}, std::pair{PauseBtn.get(), "Pause  (Ctrl+P)"},
+          std::pair{PlayBtn.get(), "Play  (Ctrl+P)"}, std::pair{AddBtn.get(), "Add Line  (Space)"},
+          std::pair{AddBlankBtn.get(), "Add Blank Line  (Shift+Space)"}}) {
         button->setHint(QString::fromLatin1(hint));
         button->setShowHint(true);
     }
@@ -195,7 +201,9 @@ void TForm1::createPlayerPanel() {
     ScrollBarPos->setObjectName(QStringLiteral("ScrollBarPos"));
     ScrollBarPos->setGeometry(7, 100, 439, 12);
     ScrollBarPos->setRange(0, 100);
-    ScrollBarPos->setPageStep(0);
+    // A click on the track moves by one second, the classic bar's large change; the thumb stays
+    // as small as the style allows.
+    ScrollBarPos->setPageStep(1);
     ScrollBarPos->setEnabled(false);
 
     auto hinted = [&imageButton](const QString& image, int left, const QString& hint) {
@@ -262,7 +270,9 @@ void TForm1::bindHandlers() {
     onTriggered(About1, [this] { About1Click(); });
 
     const auto onClick = [](TOutlookBtn& button, std::function<void()> handler) {
-        button.OnClick = [run = reportingFailures(std::move(handler))](windowless::WindowlessControl*) { run(); };
+        button.OnClick = [run = reportingFailures(std::move(handler))](windowless::WindowlessControl*) {
+            run();
+        };
     };
     onClick(*ExitBtn, [this] { ExitBtnClick(); });
     onClick(*WebBtn, [this] { WebBtnClick(); });
@@ -283,5 +293,8 @@ void TForm1::bindHandlers() {
     connect(Memo1, &QPlainTextEdit::textChanged, this, reportingFailures([this] { Memo1Change(); }));
     connect(DoLyricsText, &QPushButton::clicked, this, reportingFailures([this] { DoLyricsTextClick(); }));
     ClientArea->installEventFilter(this);
+    setAcceptDrops(true);
+    Memo1->viewport()->installEventFilter(this);
+    ListBox1->viewport()->installEventFilter(this);
     createKeyboardShortcuts();
 }

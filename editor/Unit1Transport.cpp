@@ -6,9 +6,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
+#include "OpenFailure.h"
+#include "SongState.h"
 #include "TimeTags.h"
 #include "Transport.h"
 #include "Unit1.h"
+#include "platform/system/Errors.h"
 #include "platform/widgets/IntervalTimer.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/windowless/WindowlessHost.h"
@@ -17,6 +20,9 @@ namespace {
 constexpr int kPlayTimeTickMs = 85;
 // The song name may use the display picture up to its right edge.
 constexpr int kSongNameRightLimit = 450;
+// The displays' design widths, shown again when no song is loaded.
+constexpr int kSongNameDesignWidth = 230;
+constexpr int kTenthsDesignWidth = 50;
 }  // namespace
 
 void TForm1::setButtonState(TOutlookBtn& button, bool enabled, const QString& image) {
@@ -48,14 +54,29 @@ void TForm1::showSongName(const QString& name) {
 void TForm1::OpenBtnClick() {
     if (!askToSaveBeforeOpening()) return;
     if (!OpenDialog1.Execute(this)) return;
+    openAudioFile(OpenDialog1.FileName);
+}
+
+void TForm1::openDroppedFile(const QString& path) {
+    if (!askToSaveBeforeOpening()) return;
+    openAudioFile(path);
+}
+
+void TForm1::openAudioFile(const QString& path) {
     if (StopBtn->enabled()) StopBtnClick();
     PlayTime->setCaption(QStringLiteral("00:00.0"));
     PlayTimeMS->setWidth(6);
     PlayTimeMS->setCaption(QStringLiteral("0"));
     PreView->clear();
-    AudioFileName = OpenDialog1.FileName;
+    AudioFileName = path;
     showSongName(QFileInfo(AudioFileName).completeBaseName());
-    BassdllPlayer1->LoadFromFile(AudioFileName);
+    if (BassdllPlayer1->LoadFromFile(AudioFileName) == 0) {
+        // Nothing to play: say so, and leave the window as with no song, the lyrics untouched.
+        const int error = BassdllPlayer1->LoadError();
+        AudioFileName.clear();
+        showNoSong();
+        throw errors::QuillonError(songLoadFailureText(QFileInfo(path).fileName(), error));
+    }
     ScrollBarPos->setMaximum(std::max(0, BassdllPlayer1->SongLength()));
     loadLyricsFileForOpenedSong();
     showTenths(*PlayTimeMSTotal, QString::number(ScrollBarPos->maximum() * 10));
@@ -63,6 +84,17 @@ void TForm1::OpenBtnClick() {
     ScrollBarVol->setEnabled(true);
     Unsaved = false;
     Seeking = false;
+}
+
+void TForm1::showNoSong() {
+    SongName->setCaption(kNoSongCaption);
+    SongName->setWidth(kSongNameDesignWidth);
+    PlayTimeMS->setCaption(QStringLiteral("1234567890"));
+    PlayTimeMS->setWidth(kTenthsDesignWidth);
+    PlayTimeMSTotal->setCaption(QStringLiteral("1234567890"));
+    PlayTimeMSTotal->setWidth(kTenthsDesignWidth);
+    setButtonState(*PlayBtn, false, QStringLiteral("play"));
+    ScrollBarPos->setMaximum(0);
 }
 
 void TForm1::PlayBtnClick() {
@@ -102,7 +134,8 @@ void TForm1::StopBtnClick() {
 }
 
 void TForm1::Timer1Timer() {
-    const DisplayParts display = splitDisplayRecord(FormatPlayTime(ScrollBarPos->value(), SecondTicks, LastSecond));
+    const DisplayParts display =
+        splitDisplayRecord(FormatPlayTime(ScrollBarPos->value(), SecondTicks, LastSecond));
     PlayTime->setCaption(display.playTime);
     showTenths(*PlayTimeMS, display.tenths);
     // The displays show the bar's position from the previous tick.

@@ -28,9 +28,12 @@ public:
     QString text(QAccessible::Text kind) const override {
         if (!isValid()) return {};
         switch (kind) {
-            case QAccessible::Name: return control_->accessibleName();
-            case QAccessible::Description: return control_->hint();
-            default: return {};
+            case QAccessible::Name:
+                return control_->accessibleName();
+            case QAccessible::Description:
+                return control_->hint();
+            default:
+                return {};
         }
     }
     void setText(QAccessible::Text, const QString&) override {}
@@ -53,7 +56,8 @@ public:
         return state;
     }
     void* interface_cast(QAccessible::InterfaceType type) override {
-        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this)
+                                                    : nullptr;
     }
 
     QStringList actionNames() const override {
@@ -61,7 +65,8 @@ public:
         return {pressAction()};
     }
     void doAction(const QString& name) override {
-        if (name == pressAction() && isValid() && control_->enabled() && control_->OnClick) control_->OnClick(control_);
+        if (name == pressAction() && isValid() && control_->enabled() && control_->OnClick)
+            control_->OnClick(control_);
     }
     QStringList keyBindingsForAction(const QString&) const override { return {}; }
 
@@ -110,7 +115,8 @@ private:
 };
 
 QAccessibleInterface* factory(const QString& className, QObject* object) {
-    if (className == QLatin1String("windowless::WindowlessHost") && object != nullptr && object->isWidgetType()) {
+    if (className == QLatin1String("windowless::WindowlessHost") && object != nullptr &&
+        object->isWidgetType()) {
         return new HostAccessible(static_cast<WindowlessHost*>(object));
     }
     return nullptr;

@@ -46,14 +46,19 @@ void WindowlessControl::generalMouseMove(ShiftState shift, int x, int y) {
     if (OnMouseMove) OnMouseMove(this, shift, x, y);
 }
 
-void WindowlessControl::generalMouseDown(MouseButton button, ShiftState shift, int x, int y, bool doubleClick) {
-    if (host_ != nullptr) host_->setCapture(this);
-    if (button == MouseButton::mbLeft && !doubleClick) clickStarted_ = true;
+void WindowlessControl::generalMouseDown(MouseButton button, ShiftState shift, int x, int y,
+                                         bool doubleClick) {
+    // Only the left button captures the mouse and starts a click; another button pressed during a
+    // left-button drag must not end it.
+    if (button == MouseButton::mbLeft) {
+        if (host_ != nullptr) host_->setCapture(this);
+        if (!doubleClick) clickStarted_ = true;
+    }
     if (OnMouseDown) OnMouseDown(this, button, doubleClick ? (shift | ssDouble) : shift, x, y);
 }
 
 void WindowlessControl::generalMouseUp(MouseButton button, ShiftState shift, int x, int y) {
-    if (host_ != nullptr) host_->releaseCapture(this);
+    if (button == MouseButton::mbLeft && host_ != nullptr) host_->releaseCapture(this);
     if (button == MouseButton::mbLeft && clickStarted_) {
         clickStarted_ = false;
         if (x >= 0 && y >= 0 && x < width() && y < height() && OnClick) OnClick(this);

@@ -27,10 +27,17 @@ ShiftState shiftStateOf(const QMouseEvent* event) {
 
 bool toMouseButton(Qt::MouseButton qtButton, MouseButton& button) {
     switch (qtButton) {
-        case Qt::LeftButton: button = MouseButton::mbLeft; return true;
-        case Qt::RightButton: button = MouseButton::mbRight; return true;
-        case Qt::MiddleButton: button = MouseButton::mbMiddle; return true;
-        default: return false;
+        case Qt::LeftButton:
+            button = MouseButton::mbLeft;
+            return true;
+        case Qt::RightButton:
+            button = MouseButton::mbRight;
+            return true;
+        case Qt::MiddleButton:
+            button = MouseButton::mbMiddle;
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -79,7 +86,9 @@ void WindowlessHost::releaseCapture(WindowlessControl* control) {
     if (capture_ == control) capture_ = nullptr;
 }
 
-void WindowlessHost::invalidateControl(WindowlessControl* control) { invalidateArea(control->boundsRect()); }
+void WindowlessHost::invalidateControl(WindowlessControl* control) {
+    invalidateArea(control->boundsRect());
+}
 
 void WindowlessHost::invalidateArea(const gdi::Rect& area) {
     if (!area.isEmpty()) update(QRect(area.left, area.top, area.width(), area.height()));
@@ -133,6 +142,8 @@ void WindowlessHost::paintEvent(QPaintEvent* event) {
 }
 
 void WindowlessHost::updateHover(int x, int y) {
+    // While a control holds the capture, no other control sees the pointer come or go.
+    if (capture_ != nullptr) return;
     WindowlessControl* now = controlAt(x, y);
     if (now == hover_) return;
     WindowlessControl* before = hover_;
@@ -151,7 +162,8 @@ void WindowlessHost::mouseMoveEvent(QMouseEvent* event) {
     updateHover(lastPointer_.x, lastPointer_.y);
     WindowlessControl* target = capture_ != nullptr ? capture_ : hover_;
     if (target != nullptr && target->enabled()) {
-        target->mouseMove(shiftStateOf(event), lastPointer_.x - target->left(), lastPointer_.y - target->top());
+        target->mouseMove(shiftStateOf(event), lastPointer_.x - target->left(),
+                          lastPointer_.y - target->top());
     }
 }
 
@@ -166,15 +178,20 @@ void WindowlessHost::pressAt(QMouseEvent* event, bool doubleClick) {
                       lastPointer_.y - target->top(), doubleClick);
 }
 
-void WindowlessHost::mousePressEvent(QMouseEvent* event) { pressAt(event, false); }
+void WindowlessHost::mousePressEvent(QMouseEvent* event) {
+    pressAt(event, false);
+}
 
-void WindowlessHost::mouseDoubleClickEvent(QMouseEvent* event) { pressAt(event, true); }
+void WindowlessHost::mouseDoubleClickEvent(QMouseEvent* event) {
+    pressAt(event, true);
+}
 
 void WindowlessHost::mouseReleaseEvent(QMouseEvent* event) {
     lastPointer_ = pointOf(event);
     MouseButton button;
     if (toMouseButton(event->button(), button)) {
-        WindowlessControl* target = capture_ != nullptr ? capture_ : controlAt(lastPointer_.x, lastPointer_.y);
+        WindowlessControl* target =
+            capture_ != nullptr ? capture_ : controlAt(lastPointer_.x, lastPointer_.y);
         if (target != nullptr && target->enabled()) {
             target->mouseUp(button, shiftStateOf(event), lastPointer_.x - target->left(),
                             lastPointer_.y - target->top());

@@ -120,9 +120,31 @@ TEST(WindowlessHost, PressCapturesTheMouseUntilRelease) {
     mouse.move(35, 5);  // over b, but a holds the capture
     mouse.release(35, 5);
     EXPECT_EQ(host.captureControl(), nullptr);
-    EXPECT_EQ(a.log, (QStringList{"a:enter", "a:move 5,5", "a:down", "a:leave", "a:move 35,5", "a:up 35,5"}))
-        << "no click for a release outside";
-    EXPECT_EQ(b.log, (QStringList{"b:enter"})) << "b sees the pointer but no input";
+    EXPECT_EQ(a.log, (QStringList{"a:enter", "a:move 5,5", "a:down", "a:move 35,5", "a:up 35,5", "a:leave"}))
+        << "no click for a release outside; the pointer's leaving is told once the capture ends";
+    EXPECT_EQ(b.log, (QStringList{"b:enter"})) << "b sees the pointer only after the capture";
+}
+
+TEST(WindowlessHost, ARightClickDuringALeftDragNeitherEndsTheCaptureNorLeavesAStrayClick) {
+    WindowlessHost host;
+    host.resize(60, 20);
+    RecordingControl a(&host, QStringLiteral("a"), kRed);
+    a.setBounds(0, 0, 20, 20);
+    testsupport::MouseDriver mouse(&host);
+    mouse.move(5, 5);
+    mouse.press(5, 5);
+    mouse.move(45, 5);  // out, over empty panel space
+    mouse.pressButton(45, 5, Qt::RightButton);
+    mouse.releaseButton(45, 5, Qt::RightButton);
+    EXPECT_EQ(host.captureControl(), &a) << "the left button still holds it";
+    mouse.release(45, 5);
+    EXPECT_EQ(host.captureControl(), nullptr);
+    // A later left press on empty space, released over the control, is no click of it.
+    mouse.press(50, 5);
+    mouse.move(5, 5);
+    mouse.release(5, 5);
+    EXPECT_TRUE(a.log.filter(QStringLiteral("click")).isEmpty())
+        << a.log.join(QLatin1Char(' ')).toStdString();
 }
 
 TEST(WindowlessHost, ClickNeedsPressAndReleaseInsideAndDoubleClickGivesOne) {

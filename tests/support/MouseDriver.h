@@ -25,6 +25,15 @@ public:
         buttons_ = Qt::LeftButton;
         send(QEvent::MouseButtonDblClick, x, y, Qt::LeftButton);
     }
+    // Another button, pressed and released while the left one may be held.
+    void pressButton(int x, int y, Qt::MouseButton button) {
+        buttons_ |= button;
+        send(QEvent::MouseButtonPress, x, y, button);
+    }
+    void releaseButton(int x, int y, Qt::MouseButton button) {
+        buttons_ &= ~Qt::MouseButtons(button);
+        send(QEvent::MouseButtonRelease, x, y, button);
+    }
     void click(int x, int y) {
         move(x, y);
         press(x, y);

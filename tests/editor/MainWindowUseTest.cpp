@@ -1,0 +1,144 @@
+// The main window as users meet it: clicking the position bar's track, files that cannot be played,
+// files dropped on the window, and failures inside handlers.
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QUrl>
+
+#include "MainWindowFixture.h"
+#include "editor/SongState.h"
+#include "platform/system/Errors.h"
+#include "platform/widgets/Application.h"
+#include "platform/widgets/ScrollBar.h"
+#include "platform/windowless/WindowlessHost.h"
+#include "settings/LiveSettings.h"
+#include "settings/Utility.h"
+#include "support/MouseDriver.h"
+
+namespace {
+
+class MainWindowUse : public MainWindowWithPlayer {
+protected:
+    void SetUp() override {
+        MainWindowWithPlayer::SetUp();
+        widgets::Application::setErrorReporter([this](const QString& text) { errorsShown << text; });
+        setMessageDialogRunner([this](QMessageBox& dialog) {
+            questions << dialog.text();
+            return static_cast<int>(mrNo);
+        });
+    }
+    void TearDown() override {
+        setMessageDialogRunner({});
+        widgets::Application::setErrorReporter({});
+        MainWindowWithPlayer::TearDown();
+    }
+    QString file(const QString& name, const QByteArray& bytes) {
+        const QString path = folder.path() + QLatin1Char('/') + name;
+        QFile out(path);
+        EXPECT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        return path;
+    }
+    // Drags a file over `target` and drops it there; true when the drag was accepted.
+    bool drop(QWidget* target, const QString& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(path)});
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &dropped);
+        return dropped.isAccepted();
+    }
+    void clickButton(TOutlookBtn& button) {
+        testsupport::MouseDriver mouse(form->PlayerPanel);
+        mouse.click(button.left() + 3, button.top() + 3);
+    }
+
+    QStringList errorsShown;
+    QStringList questions;
+};
+
+}  // namespace
+
+TEST_F(MainWindowUse, AClickOnTheTrackMovesOneSecondAsAScrollDoes) {
+    open(song(QStringLiteral("track.wav"), 60.0));
+    form->PlayBtnClick();
+    form->PauseBtnClick();
+    form->PreView->setText(QStringLiteral("shown"));
+    form->ScrollBarPos->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(form->ScrollBarPos->value(), 1);
+    EXPECT_EQ(form->BassdllPlayer1->Position(), 1u);
+    EXPECT_TRUE(form->Seeking);
+    EXPECT_TRUE(form->PreView->text().isEmpty());
+}
+
+TEST_F(MainWindowUse, AFileThatCannotBePlayedIsReportedAndLeavesNoSongLoaded) {
+    form->Memo1->setPlainText(QStringLiteral("my lyrics\n"));
+    open(song(QStringLiteral("good.wav"), 5.0));
+    ASSERT_TRUE(form->PlayBtn->enabled());
+
+    answer = file(QStringLiteral("text.mp3"), "This is no song at all, only some words.\n");
+    form->OpenMP3file1->trigger();
+    ASSERT_EQ(errorsShown.size(), 1);
+    EXPECT_TRUE(
+        errorsShown[0].startsWith(QStringLiteral("Datei \"text.mp3\" kann nicht abgespielt werden. ")))
+        << errorsShown[0].toStdString();
+    EXPECT_FALSE(form->SongLoaded());
+    EXPECT_EQ(form->SongName->caption(), kNoSongCaption);
+    EXPECT_FALSE(form->PlayBtn->enabled());
+    EXPECT_TRUE(looksLike(*form->PlayBtn, "play", false));
+    EXPECT_EQ(form->PlayTimeMSTotal->caption(), QStringLiteral("1234567890"));
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("my lyrics\n")) << "the lyrics stay";
+    EXPECT_TRUE(form->AudioFileName.isEmpty());
+
+    answer = file(QStringLiteral("empty.ogg"), QByteArray());
+    form->OpenMP3file1->trigger();
+    EXPECT_EQ(errorsShown.size(), 2);
+    EXPECT_FALSE(form->PlayBtn->enabled());
+}
+
+TEST_F(MainWindowUse, TrackerModulesHaveTheirOwnEntryInTheOpenDialog) {
+    EXPECT_TRUE(
+        form->OpenDialog1.Filter.startsWith(QStringLiteral("All supported|*.wav;*.mp1;*.mp2;*.mp3;*.ogg|")));
+    EXPECT_TRUE(form->OpenDialog1.Filter.endsWith(
+        QStringLiteral("|Tracker modules|*.mo3;*.it;*.xm;*.s3m;*.mtm;*.mod;*.umx|All|*.*")));
+}
+
+TEST_F(MainWindowUse, ADroppedFileOpensAfterTheSavePromptAndIsNeverPastedAsText) {
+    open(song(QStringLiteral("first.wav"), 5.0));
+    form->Memo1->setPlainText(QStringLiteral("typed\n"));
+    ASSERT_TRUE(form->Unsaved);
+    ASSERT_TRUE(drop(form->Memo1->viewport(), song(QStringLiteral("second.wav"), 4.0)));
+    EXPECT_EQ(questions, QStringList{QStringLiteral("Save changes to \"first.lrc\" ?")});
+    EXPECT_EQ(form->SongName->caption(), QStringLiteral(" second"));
+    EXPECT_FALSE(form->Memo1->toPlainText().contains(QStringLiteral("file:"))) << "not pasted";
+
+    ASSERT_TRUE(drop(form.get(), song(QStringLiteral("third.wav"), 3.0)));
+    EXPECT_EQ(form->SongName->caption(), QStringLiteral(" third"));
+    EXPECT_EQ(form->PlayTimeMSTotal->caption(), QStringLiteral("30"));
+}
+
+TEST_F(MainWindowUse, AFailureInAClickOrAMenuActionIsShownAndTheWindowGoesOn) {
+    open(song(QStringLiteral("Song.wav"), 5.0));
+    form->Memo1->setPlainText(QStringLiteral("A\n"));
+    liveSettings().setLyricsLocationSwitch(true);
+    liveSettings().setLyricsDirectory(folder.path() + QStringLiteral("/missing"));
+    clickButton(*form->SaveBtn);
+    form->Savelyricfile1->trigger();
+    EXPECT_EQ(errorsShown.size(), 2);
+    liveSettings().setLyricsLocationSwitch(false);
+
+    // Buttons and the menu work on.
+    clickButton(*form->PlayBtn);
+    EXPECT_FALSE(form->NotPlaying);
+    clickButton(*form->StopBtn);
+    form->Savelyricfile1->trigger();
+    EXPECT_EQ(errorsShown.size(), 2);
+    EXPECT_TRUE(QFile::exists(folder.path() + QStringLiteral("/Song.lrc")));
+}
