@@ -136,21 +136,36 @@ bool parseValue(const QString& text, Value& value) {
     return false;
 }
 
-// Reads the hive file: an absent file is an empty hive; `malformed` tells a broken one.
-Hive readHiveFile(const QString& path, bool& malformed) {
-    malformed = false;
+enum class HiveFileState { read, malformed, unreadable };
+
+// Reads the hive file: an absent file is an empty hive. A file that cannot be opened or read is
+// unreadable (permissions, too many open files), which says nothing about its content.
+Hive readHiveFile(const QString& path, HiveFileState& state) {
+    state = HiveFileState::read;
     Hive hive;
     QFile file(path);
     if (!file.exists()) return hive;
     if (!file.open(QIODevice::ReadOnly)) {
-        malformed = true;
+        state = HiveFileState::unreadable;
         return hive;
     }
-    if (!parseHive(QString::fromUtf8(file.readAll()), hive)) {
-        malformed = true;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        state = HiveFileState::unreadable;
+        return hive;
+    }
+    if (!parseHive(QString::fromUtf8(bytes), hive)) {
+        state = HiveFileState::malformed;
         return Hive{};
     }
     return hive;
+}
+
+// Moves a hive that does not parse aside, under a name no earlier one has.
+bool setAside(const QString& path) {
+    QString aside = path + QStringLiteral(".bad");
+    for (int n = 1; QFileInfo::exists(aside); ++n) aside = path + QStringLiteral(".bad.%1").arg(n);
+    return QFile::rename(path, aside);
 }
 
 // Holds an advisory lock on the hive's lock file for as long as it lives.
@@ -181,22 +196,23 @@ bool writeOneValue(const QString& keyPath, const QString& name, const Value& val
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
     HiveLock lock(path);
     if (!lock.held()) return false;
-    bool malformed = false;
-    Hive hive = readHiveFile(path, malformed);
-    if (malformed) {
-        // Keep what cannot be read for a person to look at, rather than overwrite it.
-        QFile::remove(path + QStringLiteral(".bad"));
-        if (!QFile::rename(path, path + QStringLiteral(".bad"))) return false;
-    }
+    HiveFileState state = HiveFileState::read;
+    Hive hive = readHiveFile(path, state);
+    // A file that cannot be read now may be fine: the write fails and the file stays as it is.
+    if (state == HiveFileState::unreadable) return false;
+    // Keep what does not parse for a person to look at, rather than overwrite it.
+    if (state == HiveFileState::malformed && !setAside(path)) return false;
     QString existing = keyPath;
     for (const auto& entry : hive.keys) {
         if (keyId(entry.first) == keyId(keyPath)) existing = entry.first;
     }
     hive.keys[existing][name] = value;
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
+    // Unbuffered, so a failed write is seen before the rename (a buffered one fails only in
+    // commit's flush, which renames the torn file all the same).
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return false;
     const QByteArray bytes = formatHive(hive).toUtf8();
-    if (file.write(bytes) != bytes.size()) {
+    if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
         file.cancelWriting();
         return false;
     }
@@ -306,8 +322,8 @@ std::optional<Value> Key::queryValue(const QString& name) const {
 }
 
 std::unique_ptr<Key> openKey(const QString& path, std::uint32_t access) {
-    bool malformed = false;
-    const Hive hive = readHiveFile(hiveFilePath(), malformed);
+    HiveFileState state = HiveFileState::read;
+    const Hive hive = readHiveFile(hiveFilePath(), state);
     for (const auto& [keyPath, values] : hive.keys) {
         if (keyId(keyPath) == keyId(path)) {
             report(AccessEvent::openKey, path, QString(), access, true);
@@ -319,8 +335,8 @@ std::unique_ptr<Key> openKey(const QString& path, std::uint32_t access) {
 }
 
 std::unique_ptr<Key> createKey(const QString& path) {
-    bool malformed = false;
-    const Hive hive = readHiveFile(hiveFilePath(), malformed);
+    HiveFileState state = HiveFileState::read;
+    const Hive hive = readHiveFile(hiveFilePath(), state);
     std::map<QString, Value> values;
     for (const auto& [keyPath, keyValues] : hive.keys) {
         if (keyId(keyPath) == keyId(path)) values = keyValues;

@@ -102,6 +102,36 @@ TEST(Registry, CorruptFileReadsEmptyIsKeptAsBadAndTheNextWriteMakesAGoodFile) {
     EXPECT_EQ(parsed.keys[QStringLiteral("Software\\Tavrel")][QStringLiteral("A")].data, bytes({7, 0, 0, 0}));
 }
 
+TEST(Registry, EveryCorruptFileIsKeptUnderANameOfItsOwn) {
+    TemporaryHive hive;
+    for (const char* content : {"first broken", "second broken"}) {
+        QFile file(hive.path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        ASSERT_TRUE(createKey(QStringLiteral("Software\\Tavrel"))->setValue(QStringLiteral("A"), REG_DWORD, bytes({7, 0, 0, 0})));
+    }
+    QFile first(hive.path + QStringLiteral(".bad"));
+    QFile second(hive.path + QStringLiteral(".bad.1"));
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(second.open(QIODevice::ReadOnly));
+    EXPECT_EQ(first.readAll(), QByteArray("first broken"));
+    EXPECT_EQ(second.readAll(), QByteArray("second broken"));
+}
+
+TEST(Registry, AHiveThatCannotBeOpenedIsLeftAloneAndTheWriteFails) {
+    TemporaryHive hive;
+    // A folder where the file should be cannot be opened for reading, whoever runs the test.
+    ASSERT_TRUE(QDir().mkpath(hive.path));
+    QFile inside(hive.path + QStringLiteral("/kept"));
+    ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
+    inside.close();
+    EXPECT_FALSE(createKey(QStringLiteral("Software\\Tavrel"))->setValue(QStringLiteral("A"), REG_DWORD, bytes({7, 0, 0, 0})));
+    EXPECT_TRUE(QFileInfo(hive.path).isDir());
+    EXPECT_TRUE(QFile::exists(hive.path + QStringLiteral("/kept")));
+    EXPECT_FALSE(QFile::exists(hive.path + QStringLiteral(".bad")));
+}
+
 TEST(Registry, AFolderThatCannotBeWrittenMakesWritesReportFalse) {
     if (geteuid() == 0) {
         // Root writes anywhere; use a path under a plain file instead, which no one can create.
