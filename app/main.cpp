@@ -12,6 +12,7 @@
 #include "editor/Unit1.h"
 #include "platform/gdi/Font.h"
 #include "platform/widgets/Application.h"
+#include "platform/widgets/MessageBox.h"
 #include "settings/Settings.h"
 
 int main(int argc, char** argv) {
@@ -25,7 +26,8 @@ int main(int argc, char** argv) {
     // The audio library is bound before any window exists; without it the program cannot run.
     QString problem;
     if (!bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(bassdll::defaultLibraryPath()), problem)) {
-        QMessageBox::critical(nullptr, QStringLiteral("Quillon"), problem);
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillon"), problem, QMessageBox::Ok);
+        widgets::showMessageBox(box);
         return 1;
     }
     struct UnloadAtExit {

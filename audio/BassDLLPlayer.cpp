@@ -6,11 +6,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "Bass_Dynamic.h"
 #include "PlayerEffects.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/system/Errors.h"
+#include "platform/widgets/MessageBox.h"
 
 namespace {
 
@@ -22,18 +24,15 @@ HDSP FlangerHandle = 0;
 constexpr DWORD kMusicFlags = BASS_MUSIC_RAMP | BASS_MUSIC_CALCLEN;
 constexpr DWORD kFail = static_cast<DWORD>(-1);
 
-// Rounds to nearest with ties to even (the default floating-point rounding mode).
-std::int64_t roundEven(double value) {
-    return static_cast<std::int64_t>(std::nearbyint(value));
-}
-
-std::function<void(const QString&, const QString&)>& customShower() {
-    static std::function<void(const QString&, const QString&)> shower;
-    return shower;
-}
+// How a failed start-up ends the program; tests stop there instead.
 std::function<void()>& customTerminator() {
     static std::function<void()> terminator;
     return terminator;
+}
+
+// Rounds to nearest with ties to even (the default floating-point rounding mode).
+std::int64_t roundEven(double value) {
+    return static_cast<std::int64_t>(std::nearbyint(value));
 }
 
 }  // namespace
@@ -45,24 +44,19 @@ QString songTimeText(std::int32_t seconds) {
     return QString::asprintf("%.2d:%.2d", minutes, rest);
 }
 
-void TBassdllPlayer::setMessageShower(std::function<void(const QString&, const QString&)> shower) {
-    customShower() = std::move(shower);
-}
+TBassdllPlayer::ScopedTerminator::ScopedTerminator(std::function<void()> terminator)
+    : previous_(std::exchange(customTerminator(), std::move(terminator))) {}
 
-void TBassdllPlayer::setTerminator(std::function<void()> terminator) {
-    customTerminator() = std::move(terminator);
+TBassdllPlayer::ScopedTerminator::~ScopedTerminator() {
+    customTerminator() = std::move(previous_);
 }
 
 void TBassdllPlayer::ShowPlayerMessage(const QString& text) {
     const QString caption =
         QStringLiteral("Unit: %1 %2").arg(QLatin1String(kUnitName), QLatin1String(kVersion));
-    if (customShower()) {
-        customShower()(text, caption);
-        return;
-    }
     QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
     box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
-    box.exec();
+    widgets::showMessageBox(box);
 }
 
 TBassdllPlayer::TBassdllPlayer(QObject* owner) {

@@ -80,8 +80,17 @@ public:
 
     // How a fatal start-up message is shown and the program ended; tests replace both (an empty
     // function restores the default).
-    static void setMessageShower(std::function<void(const QString& text, const QString& caption)> shower);
-    static void setTerminator(std::function<void()> terminator);
+    // While it lives, a failed start-up calls `terminator` instead of ending the program.
+    class ScopedTerminator {
+    public:
+        explicit ScopedTerminator(std::function<void()> terminator);
+        ~ScopedTerminator();
+        ScopedTerminator(const ScopedTerminator&) = delete;
+        ScopedTerminator& operator=(const ScopedTerminator&) = delete;
+
+    private:
+        std::function<void()> previous_;
+    };
 
 private:
     enum ChannelKindValue : std::uint8_t { kindStream = 0, kindMusic = 1 };

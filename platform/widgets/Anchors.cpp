@@ -4,7 +4,8 @@
 
 namespace widgets {
 
-Anchors::Anchors(QWidget* parent, QSize designSize) : QObject(parent), parent_(parent), designSize_(designSize) {
+Anchors::Anchors(QWidget* parent, QSize designSize)
+    : QObject(parent), parent_(parent), designSize_(designSize) {
     parent_->installEventFilter(this);
 }
 

@@ -2,31 +2,17 @@
 
 #include <QMessageBox>
 
+#include "MessageBox.h"
 #include "platform/system/Errors.h"
 
 namespace widgets {
 
-namespace {
-std::function<void(const QString&)>& customReporter() {
-    static std::function<void(const QString&)> reporter;
-    return reporter;
-}
-}  // namespace
-
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
 
-void Application::setErrorReporter(std::function<void(const QString&)> reporter) {
-    customReporter() = std::move(reporter);
-}
-
 void Application::reportError(const QString& message) {
-    const QString text = errors::errorDialogText(message);
-    if (customReporter()) {
-        customReporter()(text);
-        return;
-    }
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillon"), text, QMessageBox::Ok, activeWindow());
-    box.exec();
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillon"), errors::errorDialogText(message),
+                    QMessageBox::Ok, activeWindow());
+    showMessageBox(box);
 }
 
 void runReportingFailures(const std::function<void()>& handler) {

@@ -15,9 +15,7 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // Shows the text of a failure; by default a message box with the caption "Quillon", the error
-    // icon and OK. Tests replace it; an empty function restores the default.
-    static void setErrorReporter(std::function<void(const QString& text)> reporter);
+    // Shows the text of a failure in a message box with the caption "Quillon", the error icon and OK.
     static void reportError(const QString& message);
 };
 

@@ -23,7 +23,9 @@ QString qtFilterFromClassic(const QString& classicFilter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-void FileDialog::setAnswerer(Answerer answerer) { customAnswerer() = std::move(answerer); }
+void FileDialog::setAnswerer(Answerer answerer) {
+    customAnswerer() = std::move(answerer);
+}
 
 bool FileDialog::Execute(QWidget* parent) {
     std::optional<QString> chosen;

@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include "PlayerTestSupport.h"
+#include "platform/widgets/MessageBox.h"
 
 namespace {
 
@@ -12,7 +13,9 @@ public:
     HidingLoader(std::unique_ptr<bassdll::LibraryLoader> inner, const char* hidden)
         : inner_(std::move(inner)), hidden_(hidden) {}
     bool load(QString& reason) override { return inner_->load(reason); }
-    void* symbol(const char* name) override { return std::strcmp(name, hidden_) == 0 ? nullptr : inner_->symbol(name); }
+    void* symbol(const char* name) override {
+        return std::strcmp(name, hidden_) == 0 ? nullptr : inner_->symbol(name);
+    }
     void unload() override { inner_->unload(); }
 
 private:
@@ -49,8 +52,8 @@ TEST(Binding, LoadsEveryNameAndNullsThemAllOnUnload) {
 
 TEST(Binding, AMissingLibraryOrNameIsNamedAndLeavesTheTableEmpty) {
     QString problem;
-    EXPECT_FALSE(bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral("/nowhere/libquillon_audio.so")),
-                                          problem));
+    EXPECT_FALSE(bassdll::LoadBassLibrary(
+        bassdll::systemLibraryLoader(QStringLiteral("/nowhere/libquillon_audio.so")), problem));
     EXPECT_TRUE(problem.contains(QStringLiteral("could not be loaded"))) << problem.toStdString();
     EXPECT_TRUE(problem.contains(QStringLiteral("/nowhere/libquillon_audio.so"))) << problem.toStdString();
     EXPECT_EQ(bassdll::BASS_GetVersion, nullptr);
@@ -66,8 +69,12 @@ TEST(Binding, AMissingLibraryOrNameIsNamedAndLeavesTheTableEmpty) {
 
 namespace {
 struct StartupFailure {};
-DWORD oldVersion() { return 0x00000102; }
-BOOL noRecordingDevice(int) { return 0; }
+DWORD oldVersion() {
+    return 0x00000102;
+}
+BOOL noRecordingDevice(int) {
+    return 0;
+}
 std::vector<std::string>* calls = nullptr;
 decltype(bassdll::BASS_Free) realFree = nullptr;
 decltype(bassdll::BASS_RecordFree) realRecordFree = nullptr;
@@ -85,17 +92,16 @@ TEST(PlayerStartUp, WrongLibraryVersionShowsItsMessageAndEndsTheProgram) {
     playertest::loadLibrary();
     QString shown;
     QString caption;
-    TBassdllPlayer::setMessageShower([&](const QString& text, const QString& title) {
-        shown = text;
-        caption = title;
+    widgets::ScopedMessageBoxAnswerer answerer([&](QMessageBox& box) {
+        shown = box.text();
+        caption = box.windowTitle();
+        return 0;
     });
-    TBassdllPlayer::setTerminator([] { throw StartupFailure{}; });
+    TBassdllPlayer::ScopedTerminator terminator([] { throw StartupFailure{}; });
     const auto realVersion = bassdll::BASS_GetVersion;
     bassdll::BASS_GetVersion = oldVersion;
     EXPECT_THROW(TBassdllPlayer player, StartupFailure);
     bassdll::BASS_GetVersion = realVersion;
-    TBassdllPlayer::setMessageShower({});
-    TBassdllPlayer::setTerminator({});
     EXPECT_EQ(shown, QStringLiteral("Falsche Version der BASS.DLL (benötigt wird 2.1)"));
     EXPECT_EQ(caption, QStringLiteral("Unit: BassDLLPlayer 1.26"));
 }
@@ -105,11 +111,12 @@ TEST(PlayerStartUp, MissingRecordingDeviceFreesBothThenShowsItsMessage) {
     std::vector<std::string> log;
     calls = &log;
     QString shown;
-    TBassdllPlayer::setMessageShower([&](const QString& text, const QString&) {
-        shown = text;
+    widgets::ScopedMessageBoxAnswerer answerer([&](QMessageBox& box) {
+        shown = box.text();
         log.push_back("message");
+        return 0;
     });
-    TBassdllPlayer::setTerminator([] { throw StartupFailure{}; });
+    TBassdllPlayer::ScopedTerminator terminator([] { throw StartupFailure{}; });
     const auto realRecordInit = bassdll::BASS_RecordInit;
     realFree = bassdll::BASS_Free;
     realRecordFree = bassdll::BASS_RecordFree;
@@ -120,8 +127,6 @@ TEST(PlayerStartUp, MissingRecordingDeviceFreesBothThenShowsItsMessage) {
     bassdll::BASS_RecordInit = realRecordInit;
     bassdll::BASS_Free = realFree;
     bassdll::BASS_RecordFree = realRecordFree;
-    TBassdllPlayer::setMessageShower({});
-    TBassdllPlayer::setTerminator({});
     EXPECT_EQ(shown, QStringLiteral("Die standard Aufnahmequelle kann nicht gestarted werden."));
     EXPECT_EQ(log, (std::vector<std::string>{"BASS_RecordFree", "BASS_Free", "message"}));
 }

@@ -7,6 +7,7 @@
 #include "dialogs/Donation.h"
 #include "platform/system/Random.h"
 #include "platform/system/UserName.h"
+#include "platform/widgets/MessageBox.h"
 #include "settings/Utility.h"
 
 namespace {
@@ -18,10 +19,11 @@ protected:
         donation = std::make_unique<TFormDonation>(form.get());
         FormDonation = donation.get();
         donation->installEventFilter(&showCounter);
-        setMessageDialogRunner([](QMessageBox&) { return static_cast<int>(mrCancel); });
+        answerer = std::make_unique<widgets::ScopedMessageBoxAnswerer>(
+            [](QMessageBox&) { return static_cast<int>(mrCancel); });
     }
     void TearDown() override {
-        setMessageDialogRunner({});
+        answerer.reset();
         FormDonation = nullptr;
         donation.reset();
         MainWindowWithPlayer::TearDown();
@@ -47,6 +49,7 @@ protected:
         }
     } showCounter;
     std::unique_ptr<TFormDonation> donation;
+    std::unique_ptr<widgets::ScopedMessageBoxAnswerer> answerer;
 };
 
 }  // namespace

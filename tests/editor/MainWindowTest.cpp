@@ -18,6 +18,7 @@
 #include "platform/system/Errors.h"
 #include "platform/widgets/Application.h"
 #include "platform/widgets/IntervalTimer.h"
+#include "platform/widgets/MessageBox.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/windowless/PictureControl.h"
 #include "platform/windowless/WindowlessHost.h"
@@ -217,7 +218,10 @@ TEST(DefaultErrorDialog, AppendsAFullStopOnlyAfterCharactersAboveIt) {
 
 TEST(DefaultErrorDialog, AFailureInAHandlerIsShownAndTheProgramGoesOn) {
     QStringList shown;
-    widgets::Application::setErrorReporter([&shown](const QString& text) { shown << text; });
+    widgets::ScopedMessageBoxAnswerer answerer([&shown](QMessageBox& box) {
+        shown << box.text();
+        return 0;
+    });
     bool after = false;
     QTimer::singleShot(0, [] { throw errors::EConvertError(QStringLiteral("abc")); });
     QTimer::singleShot(5, [&after] { after = true; });
@@ -225,7 +229,6 @@ TEST(DefaultErrorDialog, AFailureInAHandlerIsShownAndTheProgramGoesOn) {
     clock.start();
     while (!after && clock.elapsed() < 2000)
         QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
-    widgets::Application::setErrorReporter({});
     EXPECT_EQ(shown, (QStringList{"'abc' ist kein gültiger Integerwert."}));
     EXPECT_TRUE(after);
 }

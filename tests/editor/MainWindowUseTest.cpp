@@ -14,6 +14,7 @@
 #include "editor/SongState.h"
 #include "platform/system/Errors.h"
 #include "platform/widgets/Application.h"
+#include "platform/widgets/MessageBox.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/windowless/WindowlessHost.h"
 #include "settings/LiveSettings.h"
@@ -26,15 +27,18 @@ class MainWindowUse : public MainWindowWithPlayer {
 protected:
     void SetUp() override {
         MainWindowWithPlayer::SetUp();
-        widgets::Application::setErrorReporter([this](const QString& text) { errorsShown << text; });
-        setMessageDialogRunner([this](QMessageBox& dialog) {
-            questions << dialog.text();
+        answerer = std::make_unique<widgets::ScopedMessageBoxAnswerer>([this](QMessageBox& box) {
+            // The default error dialog, or a question.
+            if (box.icon() == QMessageBox::Critical) {
+                errorsShown << box.text();
+                return 0;
+            }
+            questions << box.text();
             return static_cast<int>(mrNo);
         });
     }
     void TearDown() override {
-        setMessageDialogRunner({});
-        widgets::Application::setErrorReporter({});
+        answerer.reset();
         MainWindowWithPlayer::TearDown();
     }
     QString file(const QString& name, const QByteArray& bytes) {
@@ -61,6 +65,7 @@ protected:
     }
 
     QStringList errorsShown;
+    std::unique_ptr<widgets::ScopedMessageBoxAnswerer> answerer;
     QStringList questions;
 };
 

@@ -19,7 +19,8 @@ struct HookFixture {
     HookFixture() {
         if (!bassdll::BassLibraryLoaded()) {
             QString problem;
-            bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)), problem);
+            bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)),
+                                     problem);
         }
         registry::setHiveFilePath(folder.path() + QStringLiteral("/hive.reg"));
     }
@@ -98,7 +99,8 @@ TEST(SettingsHooks, EveryCloseRequestWritesPlacementAndVolumeEvenWhenRefused) {
     EXPECT_EQ(fixture.events, (QStringList{"Top", "Left", "Height", "Volume"}));
     EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Top"), 0), 44);
     EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Left"), 0), 33);
-    EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Height"), 0), form.height() + TForm1::kCaptionAndFrameHeight);
+    EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Height"), 0),
+              form.height() + TForm1::kCaptionAndFrameHeight);
     EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 0), 61);
 
     fixture.events.clear();

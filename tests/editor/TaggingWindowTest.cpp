@@ -13,6 +13,7 @@
 #include "editor/TimeTags.h"
 #include "platform/system/Errors.h"
 #include "platform/widgets/Application.h"
+#include "platform/widgets/MessageBox.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/widgets/TextBoxLines.h"
 #include "settings/LiveSettings.h"
@@ -32,15 +33,18 @@ protected:
         MainWindowWithPlayer::SetUp();
         liveSettings() = LiveSettings();
         liveSettings().setOffsetSwitch(false);
-        setMessageDialogRunner([this](QMessageBox& dialog) {
-            questions << dialog.text();
+        answerer = std::make_unique<widgets::ScopedMessageBoxAnswerer>([this](QMessageBox& box) {
+            // The default error dialog, or a question.
+            if (box.icon() == QMessageBox::Critical) {
+                errorsShown << box.text();
+                return 0;
+            }
+            questions << box.text();
             return promptAnswer;
         });
-        widgets::Application::setErrorReporter([this](const QString& text) { errorsShown << text; });
     }
     void TearDown() override {
-        setMessageDialogRunner({});
-        widgets::Application::setErrorReporter({});
+        answerer.reset();
         liveSettings() = LiveSettings();
         MainWindowWithPlayer::TearDown();
     }
@@ -62,6 +66,7 @@ protected:
     int promptAnswer = mrCancel;
     QStringList questions;
     QStringList errorsShown;
+    std::unique_ptr<widgets::ScopedMessageBoxAnswerer> answerer;
 };
 
 }  // namespace

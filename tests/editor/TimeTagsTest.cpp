@@ -32,7 +32,8 @@ TEST(PlayTime, TwelveTicksOnOneSecondCountToNineThenShowZero) {
     Ticker ticker;
     QStringList tenths;
     for (int i = 0; i < 12; ++i) tenths << splitDisplayRecord(ticker.tick(83)).tenths;
-    EXPECT_EQ(tenths, (QStringList{"830", "831", "832", "833", "834", "835", "836", "837", "838", "839", "830", "830"}));
+    EXPECT_EQ(tenths, (QStringList{"830", "831", "832", "833", "834", "835", "836", "837", "838", "839",
+                                   "830", "830"}));
     EXPECT_EQ(splitDisplayRecord(ticker.tick(83)).playTime, QStringLiteral("01:23.0"));
 }
 
@@ -69,11 +70,16 @@ TEST(PlayTime, ConversionsBetweenTextAndTenths) {
 }
 
 TEST(Tags, AddLineSubtractsTheChosenOffset) {
-    EXPECT_EQ(addLineTag(QStringLiteral("01:23.4"), true, QStringLiteral("-500")), QStringLiteral("[01:22.90]"));
-    EXPECT_EQ(addLineTag(QStringLiteral("01:23.4"), false, QStringLiteral("-500")), QStringLiteral("[01:23.40]"));
-    EXPECT_EQ(addLineTag(QStringLiteral("01:23.4"), true, QStringLiteral("-300")), QStringLiteral("[01:23.10]"));
-    EXPECT_EQ(addLineTag(QStringLiteral("00:00.7"), true, QStringLiteral("-700")), QStringLiteral("[00:00.00]"));
-    EXPECT_EQ(addLineTag(QStringLiteral("00:00.3"), true, QStringLiteral("-700")), QStringLiteral("[00:00.00]"))
+    EXPECT_EQ(addLineTag(QStringLiteral("01:23.4"), true, QStringLiteral("-500")),
+              QStringLiteral("[01:22.90]"));
+    EXPECT_EQ(addLineTag(QStringLiteral("01:23.4"), false, QStringLiteral("-500")),
+              QStringLiteral("[01:23.40]"));
+    EXPECT_EQ(addLineTag(QStringLiteral("01:23.4"), true, QStringLiteral("-300")),
+              QStringLiteral("[01:23.10]"));
+    EXPECT_EQ(addLineTag(QStringLiteral("00:00.7"), true, QStringLiteral("-700")),
+              QStringLiteral("[00:00.00]"));
+    EXPECT_EQ(addLineTag(QStringLiteral("00:00.3"), true, QStringLiteral("-700")),
+              QStringLiteral("[00:00.00]"))
         << "never below zero";
     EXPECT_EQ(addLineTag(QStringLiteral("00:12.3"), true, QString()), QStringLiteral("[00:12.30]"))
         << "switched on with no entry chosen: no offset";

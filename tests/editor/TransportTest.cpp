@@ -160,8 +160,8 @@ TEST_F(TransportTest, TicksAndTheEndOfTheSongGoOnWhileAModalDialogIsOpen) {
     form->PlayBtnClick();
     bool stoppedWhileOpen = false;
     QTimer::singleShot(0, [this, &stoppedWhileOpen] {
-        QMessageBox box(QMessageBox::Information, QStringLiteral("Quillon"), QStringLiteral("waiting"), QMessageBox::Ok,
-                        form.get());
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Quillon"), QStringLiteral("waiting"),
+                        QMessageBox::Ok, form.get());
         QTimer::singleShot(3500, &box, [this, &box, &stoppedWhileOpen] {
             stoppedWhileOpen = !form->StopBtn->enabled();
             box.accept();

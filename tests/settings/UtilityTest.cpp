@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "platform/system/SystemSound.h"
+#include "platform/widgets/MessageBox.h"
 #include "settings/Utility.h"
 
 namespace {
@@ -22,24 +23,22 @@ struct DialogRecorder {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QStringList sounds;
 
-    explicit DialogRecorder(int answer) {
-        setMessageDialogRunner([this, answer](QMessageBox& dialog) {
-            for (QAbstractButton* button : dialog.buttons()) buttonTexts << button->text();
-            buttonTexts.sort();
-            if (dialog.defaultButton() != nullptr) defaultButton = dialog.defaultButton()->text();
-            if (dialog.escapeButton() != nullptr) escapeButton = dialog.escapeButton()->text();
-            title = dialog.windowTitle();
-            position = dialog.pos();
-            staysOnTop = dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
-            icon = dialog.icon();
-            return answer;
-        });
+    explicit DialogRecorder(int answer)
+        : answerer([this, answer](QMessageBox& dialog) {
+              for (QAbstractButton* button : dialog.buttons()) buttonTexts << button->text();
+              buttonTexts.sort();
+              if (dialog.defaultButton() != nullptr) defaultButton = dialog.defaultButton()->text();
+              if (dialog.escapeButton() != nullptr) escapeButton = dialog.escapeButton()->text();
+              title = dialog.windowTitle();
+              position = dialog.pos();
+              staysOnTop = dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+              icon = dialog.icon();
+              return answer;
+          }) {
         systemsound::setSystemSoundPlayer([this](const QString& name) { sounds << name; });
     }
-    ~DialogRecorder() {
-        setMessageDialogRunner({});
-        systemsound::setSystemSoundPlayer({});
-    }
+    ~DialogRecorder() { systemsound::setSystemSoundPlayer({}); }
+    widgets::ScopedMessageBoxAnswerer answerer;
 };
 
 }  // namespace
@@ -58,8 +57,8 @@ TEST(MessageDialogPlacement, NeverAboveOrLeftOfTen) {
 
 TEST(MessageDialog, ConfirmationOffersJaNeinAbbrechenAndReturnsThePressedCode) {
     DialogRecorder recorder(mrNo);
-    const int result = ShowMessageDialog(QStringLiteral("Save changes?"), QStringLiteral("Quillon"), mtConfirmation,
-                                         mbYes | mbNo | mbCancel);
+    const int result = ShowMessageDialog(QStringLiteral("Save changes?"), QStringLiteral("Quillon"),
+                                         mtConfirmation, mbYes | mbNo | mbCancel);
     EXPECT_EQ(result, 7);
     EXPECT_EQ(recorder.buttonTexts, (QStringList{"&Ja", "&Nein", "Abbrechen"}));
     EXPECT_EQ(recorder.defaultButton, QStringLiteral("&Ja")) << "Yes is the default when OK is not offered";
@@ -75,7 +74,8 @@ TEST(MessageDialog, ConfirmationOffersJaNeinAbbrechenAndReturnsThePressedCode) {
 TEST(MessageDialog, OkIsDefaultWhenOfferedAndWarningsAndErrorsSound) {
     {
         DialogRecorder recorder(mrOk);
-        ShowMessageDialog(QStringLiteral("Careful"), QStringLiteral("Title"), mtWarning, buttonSet(mbOK) | mbCancel);
+        ShowMessageDialog(QStringLiteral("Careful"), QStringLiteral("Title"), mtWarning,
+                          buttonSet(mbOK) | mbCancel);
         EXPECT_EQ(recorder.defaultButton, QStringLiteral("OK"));
         EXPECT_EQ(recorder.sounds, (QStringList{"SystemAsterisk"}));
         EXPECT_EQ(recorder.title, QStringLiteral("Title"));
@@ -88,7 +88,8 @@ TEST(MessageDialog, OkIsDefaultWhenOfferedAndWarningsAndErrorsSound) {
     }
     {
         DialogRecorder recorder(mrRetry);
-        ShowMessageDialog(QStringLiteral("Again?"), QStringLiteral("Quillon"), mtInformation, mbRetry | mbAbort);
+        ShowMessageDialog(QStringLiteral("Again?"), QStringLiteral("Quillon"), mtInformation,
+                          mbRetry | mbAbort);
         EXPECT_EQ(recorder.defaultButton, QStringLiteral("&Wiederholen"));
         EXPECT_TRUE(recorder.sounds.isEmpty());
     }
