@@ -66,11 +66,13 @@ TColorButton::TColorButton(QWidget* owner) : QPushButton(owner) {
     setAutoDefault(false);
     GlyphRenderer.OnChange = [this](TButtonGlyph*) { repaintNow(); };
     connect(this, &QAbstractButton::clicked, this, [this] { click_(); });
-    connect(qApp, &QApplication::focusChanged, this, [this] { updateShowActive(); });
+    focusWatch_ = connect(qApp, &QApplication::focusChanged, this, [this] { updateShowActive(); });
     setFont(font_.toQFont());
 }
 
-TColorButton::~TColorButton() = default;
+// The focus moves away while the widget underneath is being destroyed; by then this object is no
+// TColorButton any more and must not hear of it.
+TColorButton::~TColorButton() { disconnect(focusWatch_); }
 
 void TColorButton::repaintNow() {
     if (isVisible()) repaint();

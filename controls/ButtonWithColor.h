@@ -108,6 +108,7 @@ private:
     TButtonStyle style_ = bsAutoDetect;
     bool showActive_ = false;
     class QShortcut* cancelKey_ = nullptr;
+    QMetaObject::Connection focusWatch_;
 };
 
 // The glyph strip of a kind, loaded from the program's resources on first use and kept for the run.
