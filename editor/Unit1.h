@@ -198,6 +198,7 @@ private:
     void showNoSong();
 
     // Transport helpers.
+    void applyButtons(const struct TransportButtons& looks);
     void setButtonState(TOutlookBtn& button, bool enabled, const QString& image);
     static int measuredWidth(QLabel* measuringLabel, const gdi::FontSpec& font, const QString& text);
     void showTenths(TOutlookBtn& display, const QString& tenths);

@@ -10,6 +10,7 @@
 #include "SongState.h"
 #include "TimeTags.h"
 #include "Transport.h"
+#include "TransportState.h"
 #include "Unit1.h"
 #include "platform/system/Errors.h"
 #include "platform/widgets/IntervalTimer.h"
@@ -24,6 +25,15 @@ constexpr int kSongNameRightLimit = 450;
 constexpr int kSongNameDesignWidth = 230;
 constexpr int kTenthsDesignWidth = 50;
 }  // namespace
+
+void TForm1::applyButtons(const TransportButtons& looks) {
+    const std::pair<TOutlookBtn*, const std::optional<ButtonLook>*> buttons[] = {
+        {PlayBtn.get(), &looks.play}, {PauseBtn.get(), &looks.pause}, {StopBtn.get(), &looks.stop},
+        {AddBtn.get(), &looks.add},   {AddBlankBtn.get(), &looks.addBlank}};
+    for (const auto& [button, look] : buttons) {
+        if (*look) setButtonState(*button, (*look)->enabled, QString::fromLatin1((*look)->image));
+    }
+}
 
 void TForm1::setButtonState(TOutlookBtn& button, bool enabled, const QString& image) {
     button.setEnabled(enabled);
@@ -80,7 +90,7 @@ void TForm1::openAudioFile(const QString& path) {
     ScrollBarPos->setMaximum(std::max(0, BassdllPlayer1->SongLength()));
     loadLyricsFileForOpenedSong();
     showTenths(*PlayTimeMSTotal, QString::number(ScrollBarPos->maximum() * 10));
-    setButtonState(*PlayBtn, true, QStringLiteral("play_active"));
+    applyButtons(buttonsAfter(TransportAction::fileOpened));
     ScrollBarVol->setEnabled(true);
     Unsaved = false;
     Seeking = false;
@@ -93,18 +103,14 @@ void TForm1::showNoSong() {
     PlayTimeMS->setWidth(kTenthsDesignWidth);
     PlayTimeMSTotal->setCaption(QStringLiteral("1234567890"));
     PlayTimeMSTotal->setWidth(kTenthsDesignWidth);
-    setButtonState(*PlayBtn, false, QStringLiteral("play"));
+    applyButtons(buttonsAfter(TransportAction::noSong));
     ScrollBarPos->setMaximum(0);
 }
 
 void TForm1::PlayBtnClick() {
     Timer1->setInterval(kPlayTimeTickMs);
     BassdllPlayer1->Play();
-    setButtonState(*PlayBtn, false, QStringLiteral("play"));
-    setButtonState(*PauseBtn, true, QStringLiteral("pause_active"));
-    setButtonState(*StopBtn, true, QStringLiteral("Stop_active"));
-    setButtonState(*AddBtn, true, QStringLiteral("add_active"));
-    setButtonState(*AddBlankBtn, true, QStringLiteral("addblank_active"));
+    applyButtons(buttonsAfter(TransportAction::play));
     ScrollBarPos->setEnabled(true);
     if (MemoEdited) fillLineList();
     rebuildPreviewIndex();
@@ -116,19 +122,14 @@ void TForm1::PlayBtnClick() {
 void TForm1::PauseBtnClick() {
     Timer1->setInterval(0);
     BassdllPlayer1->Pause();
-    setButtonState(*PlayBtn, true, QStringLiteral("play_active"));
-    setButtonState(*PauseBtn, false, QStringLiteral("pause"));
+    applyButtons(buttonsAfter(TransportAction::pause));
     NotPlaying = true;
 }
 
 void TForm1::StopBtnClick() {
     Timer1->setInterval(0);
     BassdllPlayer1->Stop();
-    setButtonState(*PlayBtn, true, QStringLiteral("play_active"));
-    setButtonState(*PauseBtn, false, QStringLiteral("pause"));
-    setButtonState(*StopBtn, false, QStringLiteral("stop"));
-    setButtonState(*AddBtn, false, QStringLiteral("add"));
-    setButtonState(*AddBlankBtn, false, QStringLiteral("addblank"));
+    applyButtons(buttonsAfter(TransportAction::stop));
     returnLineList();
     NotPlaying = true;
 }
@@ -140,7 +141,7 @@ void TForm1::Timer1Timer() {
     showTenths(*PlayTimeMS, display.tenths);
     // The displays show the bar's position from the previous tick.
     if (!NotPlaying && !Seeking) ScrollBarPos->setValue(static_cast<int>(BassdllPlayer1->Position()));
-    if (PlayTimeMS->caption() == PlayTimeMSTotal->caption()) StopBtnClick();
+    if (endOfSongReached(PlayTimeMS->caption(), PlayTimeMSTotal->caption())) StopBtnClick();
     previewLookup();
 }
 
