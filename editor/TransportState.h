@@ -28,8 +28,9 @@ inline TransportButtons buttonsAfter(TransportAction action) {
         case TransportAction::noSong:
             return {ButtonLook{false, "play"}, {}, {}, {}, {}};
         case TransportAction::play:
-            return {ButtonLook{false, "play"}, ButtonLook{true, "pause_active"}, ButtonLook{true, "Stop_active"},
-                    ButtonLook{true, "add_active"}, ButtonLook{true, "addblank_active"}};
+            return {ButtonLook{false, "play"}, ButtonLook{true, "pause_active"},
+                    ButtonLook{true, "Stop_active"}, ButtonLook{true, "add_active"},
+                    ButtonLook{true, "addblank_active"}};
         case TransportAction::pause:
             return {ButtonLook{true, "play_active"}, ButtonLook{false, "pause"}, {}, {}, {}};
         case TransportAction::stop:

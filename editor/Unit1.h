@@ -203,6 +203,7 @@ private:
     static int measuredWidth(QLabel* measuringLabel, const gdi::FontSpec& font, const QString& text);
     void showTenths(TOutlookBtn& display, const QString& tenths);
     void showSongName(const QString& name);
+    void showPlayTime(const QString& time);
     // What the frame and caption add to the window's height.
     int outerHeightExtra() const;
 

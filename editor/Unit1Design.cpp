@@ -154,6 +154,7 @@ void TForm1::createPlayerPanel() {
     const QString tahoma = QStringLiteral("Tahoma");
     const QString sansSerif = QStringLiteral("MS Sans Serif");
     SongName = label(kNoSongCaption, 3, 12, 230, 17, labelFont(tahoma, 12, true, true, gdi::clCream));
+    SongName->setPaintLimit(Image1->boundsRect());
     LabelPlayTime = label(QStringLiteral("Play Time:"), 8, 46, 50, 14,
                           labelFont(sansSerif, 11, false, false, gdi::clGray));
     PlayTime = label(QStringLiteral("00:00.0"), 68, 32, 105, 30,

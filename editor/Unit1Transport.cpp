@@ -19,8 +19,8 @@
 
 namespace {
 constexpr int kPlayTimeTickMs = 85;
-// The song name may use the display picture up to its right edge.
-constexpr int kSongNameRightLimit = 450;
+constexpr int kPlayTimeDesignWidth = 105;
+constexpr int kTenthsDesignLeft = 182;
 // The displays' design widths, shown again when no song is loaded.
 constexpr int kSongNameDesignWidth = 230;
 constexpr int kTenthsDesignWidth = 50;
@@ -28,8 +28,11 @@ constexpr int kTenthsDesignWidth = 50;
 
 void TForm1::applyButtons(const TransportButtons& looks) {
     const std::pair<TOutlookBtn*, const std::optional<ButtonLook>*> buttons[] = {
-        {PlayBtn.get(), &looks.play}, {PauseBtn.get(), &looks.pause}, {StopBtn.get(), &looks.stop},
-        {AddBtn.get(), &looks.add},   {AddBlankBtn.get(), &looks.addBlank}};
+        {PlayBtn.get(), &looks.play},
+        {PauseBtn.get(), &looks.pause},
+        {StopBtn.get(), &looks.stop},
+        {AddBtn.get(), &looks.add},
+        {AddBlankBtn.get(), &looks.addBlank}};
     for (const auto& [button, look] : buttons) {
         if (*look) setButtonState(*button, (*look)->enabled, QString::fromLatin1((*look)->image));
     }
@@ -46,7 +49,10 @@ int TForm1::measuredWidth(QLabel* measuringLabel, const gdi::FontSpec& font, con
     measuringLabel->setFont(font.toQFont());
     measuringLabel->setText(text);
     measuringLabel->adjustSize();
-    return measuringLabel->width();
+    // The width the raster layer draws the text in, which places glyphs by the font's own advances.
+    gdi::DeviceContext measure;
+    measure.setFont(font);
+    return measure.textExtent(text).cx;
 }
 
 void TForm1::showTenths(TOutlookBtn& display, const QString& tenths) {
@@ -55,10 +61,20 @@ void TForm1::showTenths(TOutlookBtn& display, const QString& tenths) {
 }
 
 void TForm1::showSongName(const QString& name) {
+    // As wide as the name: a long one starts at the left and is cut at the display's right edge.
     const QString caption = QLatin1Char(' ') + name;
-    const int width = measuredWidth(GetLength1, SongName->font(), caption) + 3;
     SongName->setCaption(caption);
-    SongName->setWidth(std::min(width, kSongNameRightLimit - SongName->left()));
+    SongName->setWidth(measuredWidth(GetLength1, SongName->font(), caption) + 3);
+}
+
+void TForm1::showPlayTime(const QString& time) {
+    // From 100 minutes on the time is wider than its display, which then grows to the right.
+    PlayTime->setCaption(time);
+    PlayTime->setWidth(std::max(kPlayTimeDesignWidth, measuredWidth(GetLength2, PlayTime->font(), time)));
+    // The tenths displays make room for it.
+    const int tenthsLeft = std::max(kTenthsDesignLeft, PlayTime->left() + PlayTime->width() + 9);
+    PlayTimeMS->setLeft(tenthsLeft);
+    PlayTimeMSTotal->setLeft(tenthsLeft);
 }
 
 void TForm1::OpenBtnClick() {
@@ -74,7 +90,7 @@ void TForm1::openDroppedFile(const QString& path) {
 
 void TForm1::openAudioFile(const QString& path) {
     if (StopBtn->enabled()) StopBtnClick();
-    PlayTime->setCaption(QStringLiteral("00:00.0"));
+    showPlayTime(QStringLiteral("00:00.0"));
     PlayTimeMS->setWidth(6);
     PlayTimeMS->setCaption(QStringLiteral("0"));
     PreView->clear();
@@ -137,7 +153,7 @@ void TForm1::StopBtnClick() {
 void TForm1::Timer1Timer() {
     const DisplayParts display =
         splitDisplayRecord(FormatPlayTime(ScrollBarPos->value(), SecondTicks, LastSecond));
-    PlayTime->setCaption(display.playTime);
+    showPlayTime(display.playTime);
     showTenths(*PlayTimeMS, display.tenths);
     // The displays show the bar's position from the previous tick.
     if (!NotPlaying && !Seeking) ScrollBarPos->setValue(static_cast<int>(BassdllPlayer1->Position()));
@@ -160,7 +176,7 @@ void TForm1::ScrollBarPosScroll() {
     PreView->clear();
     Seeking = true;
     // The bar has not taken its new position yet.
-    PlayTime->setCaption(seekDisplay(ScrollBarPos->value()));
+    showPlayTime(seekDisplay(ScrollBarPos->value()));
     showTenths(*PlayTimeMS, QString::number(ScrollBarPos->value() * 10));
 }
 

@@ -13,7 +13,10 @@ QFont FontSpec::toQFont() const {
     font.setUnderline(underline);
     font.setStrikeOut(strikeOut);
     font.setStyleStrategy(QFont::NoAntialias);
-    font.setKerning(false);
+    // Glyphs placed by the font's own advances and kerning: hinted advances, rounded glyph by
+    // glyph, spaced letters unevenly ("R emix").
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setKerning(true);
     return font;
 }
 

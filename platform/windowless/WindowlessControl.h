@@ -7,6 +7,7 @@
 #include <QString>
 #include <Qt>
 #include <functional>
+#include <optional>
 
 #include "platform/gdi/DeviceContext.h"
 #include "platform/gdi/Geometry.h"
@@ -55,6 +56,14 @@ public:
     void setWidth(int width) { setBounds(left(), top(), width, height()); }
     void setHeight(int height) { setBounds(left(), top(), width(), height); }
 
+    // The part of the host the control may paint in (host coordinates), beyond its own bounds'
+    // limit; none by default. A label wider than the picture it lies on is cut at the picture's edge.
+    const std::optional<gdi::Rect>& paintLimit() const { return paintLimit_; }
+    void setPaintLimit(std::optional<gdi::Rect> limit) {
+        paintLimit_ = limit;
+        invalidate();
+    }
+
     bool visible() const { return visible_; }
     void setVisible(bool visible);
     bool enabled() const { return enabled_; }
@@ -89,7 +98,9 @@ public:
     virtual void mouseDown(MouseButton button, ShiftState shift, int x, int y, bool doubleClick) {
         generalMouseDown(button, shift, x, y, doubleClick);
     }
-    virtual void mouseUp(MouseButton button, ShiftState shift, int x, int y) { generalMouseUp(button, shift, x, y); }
+    virtual void mouseUp(MouseButton button, ShiftState shift, int x, int y) {
+        generalMouseUp(button, shift, x, y);
+    }
 
     // The pointer's last known position in control coordinates.
     gdi::Point cursorPosition() const;
@@ -108,6 +119,7 @@ protected:
 private:
     WindowlessHost* host_;
     gdi::Rect bounds_;
+    std::optional<gdi::Rect> paintLimit_;
     bool visible_ = true;
     bool enabled_ = true;
     bool showHint_ = false;

@@ -116,7 +116,8 @@ void WindowlessHost::paintArea(gdi::Bitmap& buffer, const gdi::Rect& area) {
     paintBackground(buffer, area);
     for (WindowlessControl* control : controls_) {
         if (!control->visible()) continue;
-        const gdi::Rect clip = control->boundsRect().intersected(area);
+        gdi::Rect clip = control->boundsRect().intersected(area);
+        if (control->paintLimit()) clip = clip.intersected(*control->paintLimit());
         if (clip.isEmpty()) continue;
         gdi::DeviceContext canvas(buffer, {control->left(), control->top()}, clip);
         control->paint(canvas);

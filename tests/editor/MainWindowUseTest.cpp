@@ -147,3 +147,54 @@ TEST_F(MainWindowUse, AFailureInAClickOrAMenuActionIsShownAndTheWindowGoesOn) {
     EXPECT_EQ(errorsShown.size(), 2);
     EXPECT_TRUE(QFile::exists(folder.path() + QStringLiteral("/Song.lrc")));
 }
+
+namespace {
+// The columns of the panel where a row band holds the colour.
+std::pair<int, int> inkColumns(const gdi::Bitmap& panel, int top, int bottom, gdi::ColorRef colour) {
+    int first = panel.width();
+    int last = -1;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = 0; x < panel.width(); ++x) {
+            if (panel.pixelColor(x, y) != colour) continue;
+            first = std::min(first, x);
+            last = std::max(last, x);
+        }
+    }
+    return {first, last};
+}
+}  // namespace
+
+TEST_F(MainWindowUse, ALongSongNameStartsAtTheLeftAndIsCutAtTheDisplaysEdge) {
+    open(song(
+        QStringLiteral("An extremely long song name that goes on and on, much wider than the display of the "
+                       "player panel.wav"),
+        1.0));
+    const gdi::Bitmap panel = form->PlayerPanel->renderToBitmap();
+    const auto [first, last] = inkColumns(panel, 12, 29, gdi::clCream);
+    EXPECT_GE(first, 3);
+    EXPECT_LE(first, 10) << "the start is shown";
+    EXPECT_LT(last, 452) << "nothing beyond the display";
+    EXPECT_GE(last, 440) << "the name runs to the display's edge";
+}
+
+TEST_F(MainWindowUse, AThreeDigitMinuteShowsWhole) {
+    open(song(QStringLiteral("short.wav"), 2.0));
+    form->ScrollBarPos->setEnabled(true);
+    form->ScrollBarPos->setMaximum(7000);
+    form->ScrollBarPos->setValue(6100);
+    form->ScrollBarPos->triggerAction(QAbstractSlider::SliderNoAction);
+    ASSERT_EQ(form->PlayTime->caption(), QStringLiteral("101:40.0"));
+    const int right = form->PlayTime->left() + form->PlayTime->width();
+    EXPECT_LE(right, form->PlayTimeMS->left()) << "the tenths make room";
+    const gdi::Bitmap panel = form->PlayerPanel->renderToBitmap();
+    const auto [first, last] = inkColumns(panel, 32, 62, gdi::clCream);
+    EXPECT_GE(first, form->PlayTime->left()) << "not cut on the left";
+    int lastInTime = -1;
+    for (int y = 32; y < 62; ++y) {
+        for (int x = first; x < right; ++x) {
+            if (panel.pixelColor(x, y) == gdi::clCream) lastInTime = std::max(lastInTime, x);
+        }
+    }
+    EXPECT_GE(lastInTime - first, 110) << "all eight characters";
+    EXPECT_GE(lastInTime, right - 6) << "the last digit is not cut";
+}

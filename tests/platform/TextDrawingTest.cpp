@@ -49,11 +49,13 @@ TEST(DrawText, CalcRectMeasuresWithoutDrawing) {
     EXPECT_TRUE(canvas.inkBox().isEmpty());
 
     Rect twoLines{0, 0, 0, 0};
-    EXPECT_EQ(canvas.context.drawText(QStringLiteral("a\r\nlonger line"), twoLines, DT_CALCRECT), 2 * extent.cy)
+    EXPECT_EQ(canvas.context.drawText(QStringLiteral("a\r\nlonger line"), twoLines, DT_CALCRECT),
+              2 * extent.cy)
         << "flags 0 break lines only at line breaks";
     EXPECT_EQ(twoLines.width(), canvas.context.textExtent(QStringLiteral("longer line")).cx);
     Rect single{0, 0, 0, 0};
-    EXPECT_EQ(canvas.context.drawText(QStringLiteral("a\nb"), single, DT_CALCRECT | DT_SINGLELINE), extent.cy);
+    EXPECT_EQ(canvas.context.drawText(QStringLiteral("a\nb"), single, DT_CALCRECT | DT_SINGLELINE),
+              extent.cy);
 }
 
 TEST(DrawText, TextIsDrawnWithoutAntialiasingInTheTextColourOnly) {
@@ -149,6 +151,24 @@ TEST(DrawText, AnAmpersandMarksAnAccessKeyUnlessPrefixesAreOff) {
     font.setBold(true);
     const int ascent = QFontMetrics(font).ascent();
     for (int y = 0; y <= ascent; ++y) {
-        for (int x = 0; x < 120; ++x) ASSERT_EQ(plain.pixelColor(x, y), marked.pixelColor(x, y)) << x << "," << y;
+        for (int x = 0; x < 120; ++x)
+            ASSERT_EQ(plain.pixelColor(x, y), marked.pixelColor(x, y)) << x << "," << y;
     }
+}
+
+TEST(DrawText, DescendersFitTheLineTheyAreDrawnIn) {
+    // "g" reaches below the baseline of "a" within the measured line height.
+    const auto inkOf = [](const QString& text, bool italic) {
+        TextCanvas canvas(200, 40);
+        canvas.context.setFont({QStringLiteral("Tahoma"), 12, true, italic, false, false, clBlack});
+        Rect line{0, 0, 200, 0};
+        canvas.context.drawText(text, line, DT_CALCRECT);
+        Rect rect{0, 0, 200, line.height()};
+        canvas.context.drawText(text, rect, 0);
+        return std::pair{canvas.inkBox(), line.height()};
+    };
+    const auto [g, height] = inkOf(QStringLiteral("gjpqy"), true);
+    const auto [a, unused] = inkOf(QStringLiteral("aceno"), true);
+    EXPECT_GE(g.bottom - a.bottom, 3) << "the descenders are drawn whole";
+    EXPECT_LE(g.bottom, height) << "and fit in the line's height";
 }
