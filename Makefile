@@ -8,7 +8,7 @@ JOBS ?= $(shell nproc)
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-asan bench fuzz bitmaps screenshot clean
+.PHONY: all deps build run test test-x11 test-asan bench fuzz bitmaps screenshot install clean
 
 all: build
 
@@ -24,6 +24,10 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+
+# The real program on a virtual X server with a window manager (also part of make test).
+test-x11: build
+	bash tests/x11/run.sh $(BUILD_DIR)/bin/quillon
 
 # The same tests, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps

@@ -4,13 +4,16 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScreen>
 #include <QUrl>
 
 #include "SongState.h"
+#include "WindowPlacement.h"
 #include "dialogs/Donation.h"
 #include "dialogs/Ueber.h"
 #include "platform/resources/ResourceTable.h"
@@ -191,16 +194,21 @@ void TForm1::loadVolumeAndPlacement() {
     // The bar keeps its position within its range; setting it also sets the player's volume.
     ScrollBarVol->setValue(ReadRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 75));
     const int top = ReadRegInteger(kSettingsKeyName, QStringLiteral("Top"), 200);
-    move(x(), top);
     const int left = ReadRegInteger(kSettingsKeyName, QStringLiteral("Left"), 200);
-    move(left, y());
     const int height = ReadRegInteger(kSettingsKeyName, QStringLiteral("Height"), 625);
-    resize(width(), height - outerHeightExtra());  // the minimum height applies
+    // Top and Left are the window's client-area corner on the way in and out: the window manager's
+    // frame is not known before it has framed the window, and a frame position applied as a client
+    // position made the window creep up by its title bar at every start.
+    const QSize size(width(), std::max(minimumHeight(), height - outerHeightExtra()));
+    std::vector<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) screens.push_back(screen->availableGeometry());
+    const QPoint place = onScreenPosition(QPoint(left, top), size, screens, kCaptionAndFrameHeight);
+    setGeometry(QRect(place, size));
 }
 
 void TForm1::storeVolumeAndPlacement() {
-    WriteRegInteger(kSettingsKeyName, QStringLiteral("Top"), y());
-    WriteRegInteger(kSettingsKeyName, QStringLiteral("Left"), x());
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Top"), geometry().y());
+    WriteRegInteger(kSettingsKeyName, QStringLiteral("Left"), geometry().x());
     WriteRegInteger(kSettingsKeyName, QStringLiteral("Height"), height() + outerHeightExtra());
     WriteRegInteger(kSettingsKeyName, QStringLiteral("Volume"), ScrollBarVol->value());
 }

@@ -2,6 +2,7 @@
 
 #include "editor/LineTagging.h"
 #include "editor/PreviewIndex.h"
+#include "editor/WindowPlacement.h"
 #include "support/QtPrinters.h"
 
 namespace {
@@ -110,4 +111,18 @@ TEST(PreviewLookup, ShowsTheFirstLineWithTheDisplayedTimeAndKeepsTheOldTextOther
 TEST(PreviewLookup, TextEndsAtTheFirstEndMark) {
     const QString index = buildPreviewIndex({"[00:01.00]Before[~E]After"});
     EXPECT_EQ(lookUpPreview(index, QStringLiteral("00:01.0")), QStringLiteral("Before"));
+}
+
+TEST(WindowPlacementRule, TheTitleBarComesBackOntoTheNearestScreen) {
+    const std::vector<QRect> screens{QRect(0, 0, 1280, 1000), QRect(1280, 0, 1920, 1080)};
+    const QSize window(485, 600);
+    EXPECT_EQ(onScreenPosition({100, 200}, window, screens, 30), QPoint(100, 200)) << "on screen: as stored";
+    EXPECT_EQ(onScreenPosition({100, -20}, window, screens, 30), QPoint(100, 30))
+        << "title bar below the top";
+    EXPECT_EQ(onScreenPosition({-300, 100}, window, screens, 30), QPoint(0, 100));
+    EXPECT_EQ(onScreenPosition({3000, 100}, window, screens, 30), QPoint(3200 - 485, 100))
+        << "the second screen";
+    EXPECT_EQ(onScreenPosition({1500, 3000}, window, screens, 30), QPoint(1500, 1080 - 600));
+    EXPECT_EQ(onScreenPosition({10, 10}, QSize(485, 2000), screens, 30), QPoint(10, 30))
+        << "taller than the screen";
 }

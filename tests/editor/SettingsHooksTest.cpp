@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -59,7 +61,7 @@ TEST(SettingsHooks, ShowingReadsTheEightValuesInOrderAndAppliesThem) {
     EXPECT_EQ(liveSettings().lyricsDirectory(), QStringLiteral("/lyrics"));
     EXPECT_EQ(form.ScrollBarVol->value(), 40);
     EXPECT_EQ(form.BassdllPlayer1->Volume(), 40) << "the bar's change sets the player's volume";
-    EXPECT_EQ(form.pos(), QPoint(90, 120));
+    EXPECT_EQ(form.geometry().topLeft(), QPoint(90, 120)) << "the client area's corner";
     EXPECT_EQ(form.height() + TForm1::kCaptionAndFrameHeight, 500);
 }
 
@@ -69,10 +71,28 @@ TEST(SettingsHooks, FirstRunPlacesTheWindowAtItsDefaults) {
     form.show();
     QApplication::processEvents();
     EXPECT_EQ(form.ScrollBarVol->value(), 75);
-    EXPECT_EQ(form.pos(), QPoint(200, 200));
+    EXPECT_EQ(form.geometry().topLeft(), QPoint(200, 200));
     EXPECT_EQ(form.height() + TForm1::kCaptionAndFrameHeight, 625);
     EXPECT_TRUE(liveSettings().offsetSwitch());
     EXPECT_EQ(liveSettings().offsetEntryText(), QStringLiteral("-500"));
+}
+
+TEST(SettingsHooks, AStoredPlaceOffTheScreenBringsTheTitleBarBackOntoIt) {
+    for (const QPoint stored : {QPoint(3000, 3000), QPoint(-20, -20), QPoint(-900, 100)}) {
+        HookFixture fixture;
+        WriteRegInteger(kSettingsKeyName, QStringLiteral("Left"), stored.x());
+        WriteRegInteger(kSettingsKeyName, QStringLiteral("Top"), stored.y());
+        TForm1 form;
+        form.show();
+        QApplication::processEvents();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const QRect placed = form.geometry();
+        EXPECT_GE(placed.top() - TForm1::kCaptionAndFrameHeight, screen.top())
+            << stored.x() << "," << stored.y();
+        EXPECT_GE(placed.left(), screen.left());
+        EXPECT_LE(placed.right(), screen.right());
+        EXPECT_LT(placed.top(), screen.bottom());
+    }
 }
 
 TEST(SettingsHooks, StoredValuesOutsideTheLimitsAreBounded) {
@@ -91,7 +111,7 @@ TEST(SettingsHooks, EveryCloseRequestWritesPlacementAndVolumeEvenWhenRefused) {
     TForm1 form;
     form.show();
     QApplication::processEvents();
-    form.move(33, 44);
+    form.setGeometry(QRect(QPoint(33, 44), form.size()));
     form.ScrollBarVol->setValue(61);
     fixture.observe(registry::AccessEvent::setValue);
     bool CanClose = false;  // as if the save prompt had refused

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Drives the real program on a virtual X server with a window manager, for what offscreen tests
+# cannot see: where the window comes up after a restart, a click on the position bar's track while
+# a song plays, and the error shown for a file that cannot be played.
+#   run.sh PATH_TO_QUILLON
+set -u
+program=$(readlink -f "$1")
+work=$(mktemp -d /tmp/quillon-x11-XXXXXX)
+export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
+mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+display=:$((90 + RANDOM % 400))
+export DISPLAY=$display
+passed=0
+failed=0
+check() {  # name, condition result (0 = pass)
+  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
+}
+cleanup() {
+  pkill -f "$program" 2>/dev/null
+  [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 & wm=$!
+sleep 1
+
+main_window() {  # waits for the visible main window and prints its id
+  for _ in $(seq 60); do
+    local id
+    id=$(xdotool search --onlyvisible --name '^Quillon$' 2>/dev/null | head -1)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+client_position() { xwininfo -id "$1" | awk '/Absolute upper-left [XY]/{printf "%s ", $NF}'; }
+close_program() {  # Ctrl+Q, and Escape for the donation dialog should it come
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1
+  xdotool key --clearmodifiers ctrl+q
+  for _ in $(seq 30); do
+    pgrep -f "$program" >/dev/null || return 0
+    if xdotool search --onlyvisible --name '^Donation$' >/dev/null 2>&1; then xdotool key Escape; fi
+    sleep 0.1
+  done
+  return 1
+}
+stored() { grep -a "\"$1\"" "$XDG_CONFIG_HOME"/*/*.reg "$XDG_CONFIG_HOME"/*.reg 2>/dev/null | head -1; }
+
+# 1. The window comes up where it was closed, round after round.
+positions=()
+values=()
+for round in 1 2 3; do
+  "$program" >/dev/null 2>&1 &
+  win=$(main_window) || { check "the window shows (round $round)" 1; break; }
+  sleep 0.5
+  positions+=("$(client_position "$win")")
+  close_program "$win"
+  values+=("$(stored Top) $(stored Left)")
+done
+[ "${positions[0]:-a}" = "${positions[1]:-b}" ] && [ "${positions[1]:-b}" = "${positions[2]:-c}" ]
+check "the window keeps its place over restarts (${positions[*]:-})" $?
+[ "${values[0]:-a}" = "${values[1]:-b}" ] && [ "${values[1]:-b}" = "${values[2]:-c}" ]
+check "the stored Top and Left do not creep" $?
+
+# 2. Clicks on the position bar's track while a song plays move it one second each.
+sox -n -r 22050 -c 2 "$work/song.wav" synth 30 sine 440 vol 0.2 2>/dev/null
+printf 'Line one\r\nLine two\r\n' > "$work/song.lrc"
+"$program" "$work/song.wav" >/dev/null 2>&1 &
+win=$(main_window)
+sleep 1
+xdotool windowactivate --sync "$win" >/dev/null 2>&1
+xdotool key --clearmodifiers ctrl+p
+sleep 0.3
+# The track's right part: the bar's top lies 62 pixels above the bottom of the client area (the
+# player panel keeps to the bottom as the window grows) and it starts 15 pixels from the left.
+read -r X Y HEIGHT < <(xwininfo -id "$win" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} /Height:/{h=$NF} END{print x, y, h}')
+xdotool mousemove $((X + 15 + 400)) $((Y + HEIGHT - 62 + 6))
+for _ in 1 2 3 4 5 6 7 8; do xdotool click 1; sleep 0.15; done
+xdotool mousemove $((X + 200)) $((Y + 100))  # leaving the bar lets it follow the song again
+sleep 0.3
+xdotool key space
+xdotool key --clearmodifiers ctrl+p
+xdotool key --clearmodifiers ctrl+s
+sleep 0.5
+tag=$(head -c 10 "$work/song.lrc")
+seconds=$(echo "$tag" | sed -n 's/^\[00:\([0-9][0-9]\)\..*/\1/p')
+[ -n "$seconds" ] && [ "$((10#$seconds))" -ge 8 ]
+check "eight track clicks moved the song 8 s on (tagged $tag)" $?
+close_program "$win"
+
+# 3. A file that cannot be played is reported, and the window has no song.
+printf 'not a song at all\n' > "$work/words.mp3"
+"$program" "$work/words.mp3" >/dev/null 2>&1 &
+main_window >/dev/null
+sleep 1.5
+count=$(xdotool search --onlyvisible --name '^Quillon$' 2>/dev/null | wc -l)
+[ "$count" -ge 2 ]
+check "an error box comes up over the window for an unplayable file" $?
+xdotool key Return
+sleep 0.3
+count=$(xdotool search --onlyvisible --name '^Quillon$' 2>/dev/null | wc -l)
+[ "$count" -eq 1 ]
+check "the error box closes with Enter and the window stays" $?
+close_program "$(main_window)"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
