@@ -16,7 +16,7 @@ check() {  # name, condition result (0 = pass)
   if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
 }
 cleanup() {
-  pkill -f "$program" 2>/dev/null
+  [ -n "${app:-}" ] && kill "$app" 2>/dev/null
   [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
@@ -42,7 +42,7 @@ close_program() {  # Ctrl+Q, and Escape for the donation dialog should it come
   xdotool windowactivate --sync "$1" >/dev/null 2>&1
   xdotool key --clearmodifiers ctrl+q
   for _ in $(seq 30); do
-    pgrep -f "$program" >/dev/null || return 0
+    kill -0 "$app" 2>/dev/null || return 0
     if xdotool search --onlyvisible --name '^Donation$' >/dev/null 2>&1; then xdotool key Escape; fi
     sleep 0.1
   done
@@ -54,7 +54,7 @@ stored() { grep -a "\"$1\"" "$XDG_CONFIG_HOME"/*/*.reg "$XDG_CONFIG_HOME"/*.reg 
 positions=()
 values=()
 for round in 1 2 3; do
-  "$program" >/dev/null 2>&1 &
+  "$program" >/dev/null 2>&1 & app=$!
   win=$(main_window) || { check "the window shows (round $round)" 1; break; }
   sleep 0.5
   positions+=("$(client_position "$win")")
@@ -69,7 +69,7 @@ check "the stored Top and Left do not creep" $?
 # 2. Clicks on the position bar's track while a song plays move it one second each.
 sox -n -r 22050 -c 2 "$work/song.wav" synth 30 sine 440 vol 0.2 2>/dev/null
 printf 'Line one\r\nLine two\r\n' > "$work/song.lrc"
-"$program" "$work/song.wav" >/dev/null 2>&1 &
+"$program" "$work/song.wav" >/dev/null 2>&1 & app=$!
 win=$(main_window)
 sleep 1
 xdotool windowactivate --sync "$win" >/dev/null 2>&1
@@ -94,7 +94,7 @@ close_program "$win"
 
 # 3. A file that cannot be played is reported, and the window has no song.
 printf 'not a song at all\n' > "$work/words.mp3"
-"$program" "$work/words.mp3" >/dev/null 2>&1 &
+"$program" "$work/words.mp3" >/dev/null 2>&1 & app=$!
 main_window >/dev/null
 sleep 1.5
 count=$(xdotool search --onlyvisible --name '^Quillon$' 2>/dev/null | wc -l)
