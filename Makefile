@@ -61,5 +61,11 @@ bitmaps: build
 screenshot: build
 	bash tools/screenshot.sh $(BUILD_DIR)
 
+# Installs the program, its audio library, the desktop entry and the icons under PREFIX (DESTDIR
+# is honoured for staging).
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)

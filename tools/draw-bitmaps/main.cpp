@@ -202,12 +202,14 @@ gdi::Bitmap panelPicture() {
     return gdi::Bitmap::fromImage(image);
 }
 
-gdi::Bitmap windowIcon() {
-    // A quill over a lyrics line.
-    QImage image(16, 16, QImage::Format_ARGB32);
-    image.fill(QColor(255, 255, 255));
+// A quill over a lyrics line, on a rounded blue square; `opaque` fills the corners white for the
+// 16 x 16 window icon, the desktop's icons keep them transparent.
+QImage programIcon(int size, bool opaque) {
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(opaque ? QColor(255, 255, 255) : QColor(Qt::transparent));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 16.0, size / 16.0);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(20, 60, 170));
     p.drawRoundedRect(QRectF(0, 0, 16, 16), 3, 3);
@@ -220,8 +222,11 @@ gdi::Bitmap windowIcon() {
     p.drawPath(quill);
     p.setPen(QPen(QColor(255, 210, 60), 1.2));
     p.drawLine(QPointF(2.5, 14.5), QPointF(13.5, 14.5));
-    return gdi::Bitmap::fromImage(image);
+    p.end();
+    return image;
 }
+
+gdi::Bitmap windowIcon() { return gdi::Bitmap::fromImage(programIcon(16, true)); }
 
 // The donation panel's picture: an orange pill-shaped button face across the top (the "Donate"
 // caption is drawn over it by the dialog) and a row of payment-card shapes below, on the key colour.
@@ -307,5 +312,11 @@ int main(int argc, char** argv) {
     ok &= write(folder, QStringLiteral("mainicon"), windowIcon());
     ok &= write(folder, QStringLiteral("donate"), donationPicture());
     for (const GlyphFile& glyph : buttonGlyphs()) ok &= write(folder, glyph.name, glyph.bitmap, glyph.bitsPerPixel);
+    // The desktop's icons of the program, beside the bitmaps.
+    const QDir icons(folder.filePath(QStringLiteral("../icons")));
+    if (!icons.exists() && !QDir().mkpath(icons.path())) return 1;
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
+        ok &= programIcon(size, false).save(icons.filePath(QStringLiteral("quillon-%1.png").arg(size)));
+    }
     return ok ? 0 : 1;
 }
