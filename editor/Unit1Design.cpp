@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyledItemDelegate>
 
 #include "SongState.h"
@@ -90,6 +91,8 @@ void TForm1::createControls() {
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setPlainText(usageText());
+    // Tab leaves the box, as in the classic text box; the lyrics need no tab characters.
+    Memo1->setTabChangesFocus(true);
 
     ListBox1 = new QListWidget(ClientArea);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
@@ -255,6 +258,17 @@ void TForm1::createMenu() {
     Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     Help1 = menuBar()->addMenu(QStringLiteral("Help"));
     About1 = Help1->addAction(QStringLiteral("About..."));
+    // The menus in the window's font.
+    for (QWidget* menu :
+         {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(File1), static_cast<QWidget*>(Help1)}) {
+        menu->setFont(font());
+    }
+    // Alt+F and Alt+H open the menus; their titles stay as they are.
+    for (auto [keys, menu] : {std::pair{Qt::ALT | Qt::Key_F, File1}, std::pair{Qt::ALT | Qt::Key_H, Help1}}) {
+        auto* opener = new QShortcut(QKeySequence(keys), this);
+        connect(opener, &QShortcut::activated, this,
+                [this, menu = menu] { menuBar()->setActiveAction(menu->menuAction()); });
+    }
 }
 
 void TForm1::bindHandlers() {

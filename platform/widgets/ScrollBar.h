@@ -2,6 +2,7 @@
 // A horizontal scroll bar with the notifications the forms rely on: OnScroll arrives for every
 // user action (drag, click, key) before the bar takes its new position, OnChange after every change
 // of the position (also one made by the program), OnMouseLeave when the pointer leaves the bar.
+// It takes the keyboard focus by Tab and click, and then moves with the arrow keys.
 
 #include <QScrollBar>
 #include <functional>
@@ -19,6 +20,8 @@ public:
 
 protected:
     void leaveEvent(QEvent* event) override;
+    // A disabled bar is drawn faded; a focused one carries a dotted focus frame.
+    void paintEvent(QPaintEvent* event) override;
 };
 
 }  // namespace widgets

@@ -5,9 +5,12 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QTest>
 #include <QUrl>
 
 #include "MainWindowFixture.h"
@@ -197,4 +200,24 @@ TEST_F(MainWindowUse, AThreeDigitMinuteShowsWhole) {
     }
     EXPECT_GE(lastInTime - first, 110) << "all eight characters";
     EXPECT_GE(lastInTime, right - 6) << "the last digit is not cut";
+}
+
+TEST_F(MainWindowUse, AltOpensTheMenusAndTabLeavesTheLyricsBox) {
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->Memo1->setFocus();
+    const QString before = form->Memo1->toPlainText();
+    QTest::keyClick(form->Memo1, Qt::Key_Tab);
+    EXPECT_EQ(form->Memo1->toPlainText(), before) << "no tab character typed";
+    EXPECT_FALSE(form->Memo1->hasFocus());
+    EXPECT_EQ(QApplication::focusWidget(), form->ScrollBarVol)
+        << "on to the next control that takes the focus";
+
+    QTest::keyClick(form.get(), Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(form->menuBar()->activeAction(), form->Help1->menuAction());
+    QTest::keyClick(form->Help1, Qt::Key_Escape);
+    QTest::keyClick(form.get(), Qt::Key_F, Qt::AltModifier);
+    EXPECT_EQ(form->menuBar()->activeAction(), form->File1->menuAction());
+    EXPECT_EQ(form->File1->title(), QStringLiteral("File")) << "the titles stay as they are";
+    EXPECT_EQ(form->File1->font(), form->font());
 }
