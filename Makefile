@@ -15,8 +15,11 @@ all: build
 deps:
 	@bash tools/install-deps.sh
 
+# Configures only a new build folder; afterwards the build itself re-runs CMake when a CMake file
+# changed.
 build: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_TESTS=ON $(CMAKE_FLAGS)
+	@test -f $(BUILD_DIR)/build.ninja || \
+	  cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 run: build
@@ -31,7 +34,8 @@ test-x11: build
 
 # The same tests, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
-	cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON -DQUILLON_TESTS=ON $(CMAKE_FLAGS)
+	@test -f $(ASAN_BUILD_DIR)/build.ninja || \
+	  cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON -DQUILLON_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 	cd $(ASAN_BUILD_DIR) && \
 	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \

@@ -24,11 +24,18 @@ if ((${#missing[@]} == 0)); then
   exit 0
 fi
 
-echo "Installing missing packages: ${missing[*]}"
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
   sudo=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# The package manager's output goes to a log, shown only when something fails.
+log=$(mktemp /tmp/quillon-install-XXXXXX.log)
+echo "Installing ${#missing[@]} missing packages (log: $log): ${missing[*]}"
+if ! "${sudo[@]}" apt-get update -qq >"$log" 2>&1 ||
+   ! "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >>"$log" 2>&1; then
+  cat "$log"
+  echo "Installing the packages failed." >&2
+  exit 1
+fi
+echo "Installed ${#missing[@]} packages."
