@@ -132,6 +132,8 @@ void TForm1::createControls() {
     OpenDialog1.Filter = QStringLiteral(
         "All supported|*.wav;*.mp1;*.mp2;*.mp3;*.ogg|Wave|*.wav|MP1|*.mp1|MP2|*.mp2|MP3|*.mp3|OGG|*.ogg|"
         "Tracker modules|*.mo3;*.it;*.xm;*.s3m;*.mtm;*.mod;*.umx|All|*.*");
+    // Asked only when lyrics are saved before any song is open.
+    SaveDialog1.Filter = QStringLiteral("Lyrics files|*.lrc");
 }
 
 void TForm1::createPlayerPanel() {

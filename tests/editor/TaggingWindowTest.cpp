@@ -323,6 +323,7 @@ TEST_F(TaggingWindow, AFailedSaveKeepsEverythingAsItWas) {
 
 TEST_F(TaggingWindow, SavingBeforeAnySongAsksWhereAndSavesNothingOnCancel) {
     form->Memo1->setPlainText(QStringLiteral("[00:01.00]A\n"));
+    EXPECT_EQ(form->SaveDialog1.Filter, QStringLiteral("Lyrics files|*.lrc"));
     answer.reset();
     EXPECT_FALSE(form->SaveBtnClick());
     EXPECT_TRUE(QDir(folder.path()).entryList({QStringLiteral("*.lrc")}).isEmpty());
