@@ -24,12 +24,6 @@ HDSP FlangerHandle = 0;
 constexpr DWORD kMusicFlags = BASS_MUSIC_RAMP | BASS_MUSIC_CALCLEN;
 constexpr DWORD kFail = static_cast<DWORD>(-1);
 
-// How a failed start-up ends the program; tests stop there instead.
-std::function<void()>& customTerminator() {
-    static std::function<void()> terminator;
-    return terminator;
-}
-
 // Rounds to nearest with ties to even (the default floating-point rounding mode).
 std::int64_t roundEven(double value) {
     return static_cast<std::int64_t>(std::nearbyint(value));
@@ -44,11 +38,9 @@ QString songTimeText(std::int32_t seconds) {
     return QString::asprintf("%.2d:%.2d", minutes, rest);
 }
 
-TBassdllPlayer::ScopedTerminator::ScopedTerminator(std::function<void()> terminator)
-    : previous_(std::exchange(customTerminator(), std::move(terminator))) {}
-
-TBassdllPlayer::ScopedTerminator::~ScopedTerminator() {
-    customTerminator() = std::move(previous_);
+std::function<void()>& TBassdllPlayer::Terminator() {
+    static std::function<void()> terminator;
+    return terminator;
 }
 
 void TBassdllPlayer::ShowPlayerMessage(const QString& text) {
@@ -62,8 +54,8 @@ void TBassdllPlayer::ShowPlayerMessage(const QString& text) {
 TBassdllPlayer::TBassdllPlayer(QObject* owner) {
     auto endProgram = [this](const QString& message) {
         ShowPlayerMessage(message);
-        if (customTerminator()) {
-            customTerminator()();
+        if (Terminator()) {
+            Terminator()();
         } else {
             // The window under construction never shows; static destructors (and with them the
             // library's unloading) still run.

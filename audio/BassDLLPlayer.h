@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "QuillonAudio.h"
+#include "platform/system/ScopedHook.h"
 
 enum TPlayerStatus : std::uint8_t { sndStopped, sndPlaying, sndStalled, sndPaused, sndNotLoaded };
 
@@ -80,16 +81,13 @@ public:
 
     // How a fatal start-up message is shown and the program ended; tests replace both (an empty
     // function restores the default).
+    // How a failed start-up ends the program; empty: it exits.
+    static std::function<void()>& Terminator();
     // While it lives, a failed start-up calls `terminator` instead of ending the program.
-    class ScopedTerminator {
+    class ScopedTerminator : ScopedHook<std::function<void()>> {
     public:
-        explicit ScopedTerminator(std::function<void()> terminator);
-        ~ScopedTerminator();
-        ScopedTerminator(const ScopedTerminator&) = delete;
-        ScopedTerminator& operator=(const ScopedTerminator&) = delete;
-
-    private:
-        std::function<void()> previous_;
+        explicit ScopedTerminator(std::function<void()> terminator)
+            : ScopedHook(Terminator(), std::move(terminator)) {}
     };
 
 private:

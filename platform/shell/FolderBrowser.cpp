@@ -17,11 +17,6 @@ namespace {
 constexpr int kPathRole = Qt::UserRole;
 constexpr int kFilledRole = Qt::UserRole + 1;
 
-std::function<void(FolderBrowserDialog&)>& driver() {
-    static std::function<void(FolderBrowserDialog&)> current;
-    return current;
-}
-
 // Whether `path` is `folder` or lies inside it.
 bool isWithin(const QString& path, const QString& folder) {
     if (path == folder) return true;
@@ -263,26 +258,24 @@ QStringList FolderBrowserDialog::childNames(const ItemIdList& item) {
     return names;
 }
 
+FolderBrowserDriver& folderBrowserDriver() {
+    static FolderBrowserDriver current;
+    return current;
+}
+
 std::optional<ItemIdList> browseForFolder(const BrowseInfo& info) {
     FolderBrowserDialog dialog(info);
     dialog.show();
     dialog.notify(BFFM_INITIALIZED, {});
-    if (driver()) {
+    if (folderBrowserDriver()) {
         QTimer::singleShot(0, &dialog, [&dialog] {
-            driver()(dialog);
+            folderBrowserDriver()(dialog);
             // A driver that leaves the dialog open would wait for a person: cancel instead.
             if (dialog.isVisible()) dialog.pressCancel();
         });
     }
     dialog.exec();
     return dialog.result();
-}
-
-ScopedFolderBrowserDriver::ScopedFolderBrowserDriver(std::function<void(FolderBrowserDialog&)> newDriver)
-    : previous_(std::exchange(driver(), std::move(newDriver))) {}
-
-ScopedFolderBrowserDriver::~ScopedFolderBrowserDriver() {
-    driver() = std::move(previous_);
 }
 
 }  // namespace shell

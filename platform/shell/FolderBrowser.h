@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "ItemIdList.h"
+#include "platform/system/ScopedHook.h"
 
 class QDialogButtonBox;
 class QLabel;
@@ -124,17 +125,15 @@ private:
 // Runs the dialog modally; the chosen item, or nothing after Cancel or the close box.
 std::optional<ItemIdList> browseForFolder(const BrowseInfo& info);
 
+using FolderBrowserDriver = std::function<void(FolderBrowserDialog&)>;
+FolderBrowserDriver& folderBrowserDriver();
+
 // Installs a driver that acts on each dialog once it has opened (after BFFM_INITIALIZED), instead
 // of waiting for a person; removed again when the object goes.
-class ScopedFolderBrowserDriver {
+class ScopedFolderBrowserDriver : ScopedHook<FolderBrowserDriver> {
 public:
-    explicit ScopedFolderBrowserDriver(std::function<void(FolderBrowserDialog&)> driver);
-    ~ScopedFolderBrowserDriver();
-    ScopedFolderBrowserDriver(const ScopedFolderBrowserDriver&) = delete;
-    ScopedFolderBrowserDriver& operator=(const ScopedFolderBrowserDriver&) = delete;
-
-private:
-    std::function<void(FolderBrowserDialog&)> previous_;
+    explicit ScopedFolderBrowserDriver(FolderBrowserDriver driver)
+        : ScopedHook(folderBrowserDriver(), std::move(driver)) {}
 };
 
 }  // namespace shell

@@ -10,11 +10,6 @@ namespace desktop {
 
 namespace {
 
-std::optional<std::optional<QByteArray>>& fixedName() {
-    static std::optional<std::optional<QByteArray>> name;
-    return name;
-}
-
 std::optional<QByteArray> passwordDatabaseName() {
     long bufferSize = sysconf(_SC_GETPW_R_SIZE_MAX);
     if (bufferSize <= 0) bufferSize = 16384;
@@ -29,9 +24,14 @@ std::optional<QByteArray> passwordDatabaseName() {
 
 }  // namespace
 
+FixedUserName& fixedUserName() {
+    static FixedUserName name;
+    return name;
+}
+
 bool GetUserNameA(char* buffer, unsigned long* size) {
     if (size == nullptr) return false;
-    const std::optional<QByteArray> name = fixedName() ? *fixedName() : passwordDatabaseName();
+    const std::optional<QByteArray> name = fixedUserName() ? *fixedUserName() : passwordDatabaseName();
     if (!name) {
         *size = 0;
         return false;
@@ -44,14 +44,6 @@ bool GetUserNameA(char* buffer, unsigned long* size) {
     std::memcpy(buffer, name->constData(), needed);  // with the terminating zero
     *size = needed;
     return true;
-}
-
-ScopedUserName::ScopedUserName(std::optional<QByteArray> name) : previous_(fixedName()) {
-    fixedName() = std::move(name);
-}
-
-ScopedUserName::~ScopedUserName() {
-    fixedName() = std::move(previous_);
 }
 
 }  // namespace desktop

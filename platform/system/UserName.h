@@ -6,6 +6,8 @@
 #include <functional>
 #include <optional>
 
+#include "ScopedHook.h"
+
 namespace desktop {
 
 // On success writes the name and its terminating zero and sets `size` to the characters written,
@@ -13,16 +15,16 @@ namespace desktop {
 // size needed (0 when unknown).
 bool GetUserNameA(char* buffer, unsigned long* size);
 
-// While it lives, the user name is `name` (nothing: the name cannot be read).
-class ScopedUserName {
-public:
-    explicit ScopedUserName(std::optional<QByteArray> name);
-    ~ScopedUserName();
-    ScopedUserName(const ScopedUserName&) = delete;
-    ScopedUserName& operator=(const ScopedUserName&) = delete;
+// A user name fixed in place of the password database's: unset, the database answers; set to
+// nothing, the name cannot be read.
+using FixedUserName = std::optional<std::optional<QByteArray>>;
+FixedUserName& fixedUserName();
 
-private:
-    std::optional<std::optional<QByteArray>> previous_;
+// While it lives, the user name is `name` (nothing: the name cannot be read).
+class ScopedUserName : ScopedHook<FixedUserName> {
+public:
+    explicit ScopedUserName(std::optional<QByteArray> name)
+        : ScopedHook(fixedUserName(), FixedUserName(std::move(name))) {}
 };
 
 }  // namespace desktop

@@ -5,22 +5,21 @@
 #include <QString>
 #include <functional>
 
+#include "ScopedHook.h"
+
 class QWidget;
 
 namespace desktop {
 
 void openWebPage(QWidget* parent, const QString& address);
 
-// While it lives, pages go to `opener` instead of the browser (tests record them).
-class ScopedWebPageOpener {
-public:
-    explicit ScopedWebPageOpener(std::function<void(const QString& address)> opener);
-    ~ScopedWebPageOpener();
-    ScopedWebPageOpener(const ScopedWebPageOpener&) = delete;
-    ScopedWebPageOpener& operator=(const ScopedWebPageOpener&) = delete;
+using WebPageOpener = std::function<void(const QString& address)>;
+WebPageOpener& webPageOpener();
 
-private:
-    std::function<void(const QString&)> previous_;
+// While it lives, pages go to `opener` instead of the browser (tests record them).
+class ScopedWebPageOpener : ScopedHook<WebPageOpener> {
+public:
+    explicit ScopedWebPageOpener(WebPageOpener opener) : ScopedHook(webPageOpener(), std::move(opener)) {}
 };
 
 }  // namespace desktop

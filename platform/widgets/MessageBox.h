@@ -6,6 +6,8 @@
 #include <QMessageBox>
 #include <functional>
 
+#include "platform/system/ScopedHook.h"
+
 namespace widgets {
 
 // A button whose "result" property is set makes showMessageBox return that value when pressed.
@@ -14,16 +16,14 @@ inline constexpr const char* kButtonResultProperty = "result";
 // Shows the prepared box modally and returns the pressed button's result (or exec's value).
 int showMessageBox(QMessageBox& box);
 
-// While it lives, boxes go to `answerer`, which returns the result of the button it "pressed".
-class ScopedMessageBoxAnswerer {
-public:
-    explicit ScopedMessageBoxAnswerer(std::function<int(QMessageBox& box)> answerer);
-    ~ScopedMessageBoxAnswerer();
-    ScopedMessageBoxAnswerer(const ScopedMessageBoxAnswerer&) = delete;
-    ScopedMessageBoxAnswerer& operator=(const ScopedMessageBoxAnswerer&) = delete;
+using MessageBoxAnswerer = std::function<int(QMessageBox& box)>;
+MessageBoxAnswerer& messageBoxAnswerer();
 
-private:
-    std::function<int(QMessageBox&)> previous_;
+// While it lives, boxes go to `answerer`, which returns the result of the button it "pressed".
+class ScopedMessageBoxAnswerer : ScopedHook<MessageBoxAnswerer> {
+public:
+    explicit ScopedMessageBoxAnswerer(MessageBoxAnswerer answerer)
+        : ScopedHook(messageBoxAnswerer(), std::move(answerer)) {}
 };
 
 }  // namespace widgets
