@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "audio/Bass_Dynamic.h"
+#include "audio/EmbeddedEngine.h"
 #include "dialogs/Donation.h"
 #include "dialogs/Ueber.h"
 #include "editor/Unit1.h"
@@ -23,9 +24,10 @@ int main(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     gdi::registerApplicationFonts();
 
-    // The audio library is bound before any window exists; without it the program cannot run.
+    // The audio library, carried inside the program, is mapped and bound before any window exists;
+    // without it the program cannot run.
     QString problem;
-    if (!bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(bassdll::defaultLibraryPath()), problem)) {
+    if (!bassdll::LoadBassLibrary(bassdll::inMemoryLibraryLoader(embeddedEngineImage()), problem)) {
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Quillon"), problem, QMessageBox::Ok);
         widgets::showMessageBox(box);
         return 1;

@@ -2,9 +2,9 @@
 
 #include <dlfcn.h>
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
+
+#include "DLLLoader.h"
 
 namespace bassdll {
 
@@ -56,6 +56,31 @@ private:
     void* handle_ = nullptr;
 };
 
+class InMemoryLibraryLoader : public LibraryLoader {
+public:
+    explicit InMemoryLibraryLoader(std::span<const std::uint8_t> image) : image_(image) {}
+
+    bool load(QString& reason) override {
+        auto loader = std::make_unique<TDLLLoader>();
+        {
+            binary::MemoryStream stream;
+            stream.write(image_.data(), image_.size());
+            if (!loader->LoadFromStream(&stream)) {
+                reason = QStringLiteral("its image (%1 bytes) could not be mapped from memory").arg(image_.size());
+                return false;
+            }
+        }
+        loader_ = std::move(loader);
+        return true;
+    }
+    void* symbol(const char* name) override { return loader_ ? loader_->GetExportAddress(name) : nullptr; }
+    void unload() override { loader_.reset(); }
+
+private:
+    std::span<const std::uint8_t> image_;
+    std::unique_ptr<TDLLLoader> loader_;
+};
+
 }  // namespace
 
 const QStringList& entryPointNames() {
@@ -69,17 +94,12 @@ const QStringList& entryPointNames() {
     return names;
 }
 
-std::unique_ptr<LibraryLoader> systemLibraryLoader(const QString& path) {
-    return std::make_unique<SystemLibraryLoader>(path);
+std::unique_ptr<LibraryLoader> inMemoryLibraryLoader(std::span<const std::uint8_t> image) {
+    return std::make_unique<InMemoryLibraryLoader>(image);
 }
 
-QString defaultLibraryPath() {
-    const QString name = QStringLiteral("libquillon_audio.so");
-    const QDir programFolder(QCoreApplication::applicationDirPath());
-    for (const QString& candidate : {programFolder.filePath(name), programFolder.filePath(QStringLiteral("../lib/") + name)}) {
-        if (QFileInfo::exists(candidate)) return QFileInfo(candidate).absoluteFilePath();
-    }
-    return programFolder.filePath(name);
+std::unique_ptr<LibraryLoader> systemLibraryLoader(const QString& path) {
+    return std::make_unique<SystemLibraryLoader>(path);
 }
 
 bool LoadBassLibrary(std::unique_ptr<LibraryLoader> loader, QString& problem) {

@@ -1,12 +1,14 @@
 #pragma once
 // The binding of the audio library: one table of 91 function pointers, filled at start-up before
 // any window exists, through which every call of the program goes. How the library is brought into
-// memory is behind LibraryLoader, so that another loader can take the system loader's place
-// without touching the table.
+// memory is behind LibraryLoader: the program maps the image it carries with our own loader; tests
+// may reach the built library file through the system loader.
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
+#include <span>
 
 #include "BassEntryPoints.h"
 #include "QuillonAudio.h"
@@ -32,10 +34,11 @@ public:
     virtual void unload() = 0;
 };
 
+// Maps a library image from memory with TDLLLoader. The image is written into a memory stream that
+// lives only for the load; `image` must stay valid until load() returns.
+std::unique_ptr<LibraryLoader> inMemoryLibraryLoader(std::span<const std::uint8_t> image);
 // Loads a library file through the system loader.
 std::unique_ptr<LibraryLoader> systemLibraryLoader(const QString& path);
-// The library file next to the running program (or in its build tree's bin folder).
-QString defaultLibraryPath();
 
 // Loads the library and fills the table in order. On failure the table is left empty and `problem`
 // names what is missing (the library, or the first name not found).
