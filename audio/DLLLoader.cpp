@@ -205,8 +205,9 @@ bool TDLLLoader::ReadString(std::uint64_t rva, std::string& text) const {
     for (const TImageSection& section : SectionTable) {
         if (rva < section.RVA || rva - section.RVA >= section.Size) continue;
         const std::span<std::uint8_t> rest = SectionBytes(rva, section.Size - (rva - section.RVA));
+        if (rest.empty()) return false;
         const void* end = std::memchr(rest.data(), 0, rest.size());
-        if (rest.empty() || end == nullptr) return false;
+        if (end == nullptr) return false;
         text.assign(reinterpret_cast<const char*>(rest.data()), static_cast<const std::uint8_t*>(end) - rest.data());
         return true;
     }

@@ -451,8 +451,10 @@ private:
         return true;
     }
 
-    // The unwinder registers .eh_frame by its start, which .eh_frame_hdr gives as an encoded pointer.
+    // The image's name (for the debugger) and its exception frames: the unwinder registers
+    // .eh_frame by its start, which .eh_frame_hdr gives as an encoded pointer.
     bool findExceptionFrames() {
+        if (dynamic_.hasSoname && !stringAt(dynamic_.soname, soname_)) return false;
         if (ehFrameHeader_ == 0) return true;
         const std::span<std::uint8_t> head = loader_.SectionBytes(ehFrameHeader_, 4);
         if (head.empty() || head[0] != 1) return false;
@@ -500,9 +502,7 @@ private:
             imageCodeCalls().registerFrames(ehFrame_);
             loader_.elf_.ehFrame = ehFrame_;
         }
-        std::string name;
-        if (dynamic_.hasSoname) stringAt(dynamic_.soname, name);
-        quillon_image_mapped(name.c_str(), reinterpret_cast<void*>(bias()));
+        quillon_image_mapped(soname_.c_str(), reinterpret_cast<void*>(bias()));
 
         loader_.elf_.finalisers = std::move(finalisers_);
         loader_.attached_ = true;
@@ -527,6 +527,7 @@ private:
     std::vector<std::size_t> indirectExports_;
     std::vector<void*> initialisers_, finalisers_;
     void* ehFrame_ = nullptr;
+    std::string soname_;
 };
 
 bool TDLLLoader::LoadElf(std::span<const std::uint8_t> image) { return ElfLoadSteps(*this, image).run(); }
