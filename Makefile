@@ -47,15 +47,20 @@ test-asan: deps
 bench: build
 	$(BUILD_DIR)/bench/quillon-decode-bench
 	$(BUILD_DIR)/bench/quillon-playback-figures
+	$(BUILD_DIR)/bench/quillon-loader-bench
 
-# Fuzzes the engine's stream and music loaders for FUZZ_SECONDS (corpus kept in build-fuzz/corpus).
+# Fuzzes the engine's stream and music loaders, then the in-memory library loader, each for
+# FUZZ_SECONDS (corpora kept in build-fuzz/corpus and build-fuzz/image-corpus).
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_FUZZ=ON
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS)
-	mkdir -p $(FUZZ_BUILD_DIR)/corpus
+	mkdir -p $(FUZZ_BUILD_DIR)/corpus $(FUZZ_BUILD_DIR)/image-corpus
 	bash tools/fuzz-seeds.sh $(FUZZ_BUILD_DIR)/corpus
 	$(FUZZ_BUILD_DIR)/fuzz/quillon-engine-fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
 	  -rss_limit_mb=4096 $(FUZZ_BUILD_DIR)/corpus
+	bash tools/fuzz-image-seeds.sh $(FUZZ_BUILD_DIR) $(FUZZ_BUILD_DIR)/image-corpus
+	$(FUZZ_BUILD_DIR)/fuzz/quillon-image-loader-fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=65536 \
+	  -rss_limit_mb=4096 $(FUZZ_BUILD_DIR)/image-corpus
 
 # Redraws the program's bitmaps into resources/bitmaps (commit the result).
 bitmaps: build

@@ -1,0 +1,45 @@
+// Feeds arbitrary bytes to the in-memory library loader as a stream, PE32 and ELF64 alike. Nothing
+// of the image runs and no library is loaded: the system loader and the image's code are answered
+// by stand-ins, so what is fuzzed is the reading, mapping and relocating. Built and run with
+// 'make fuzz'.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "audio/DLLLoader.h"
+#include "platform/system/ScopedHook.h"
+
+namespace {
+
+int standInModule;
+
+modules::SystemModules standInSystemModules() {
+    return {
+        [](const std::string& name) -> modules::ModuleHandle { return name.size() % 2 == 0 ? &standInModule : nullptr; },
+        [](modules::ModuleHandle, const char* name) -> void* {
+            return name[0] != '\0' ? reinterpret_cast<void*>(0x1000) : nullptr;
+        },
+        [](modules::ModuleHandle, std::uint32_t ordinal) -> void* { return ordinal % 2 == 0 ? reinterpret_cast<void*>(0x2000) : nullptr; },
+        [](modules::ModuleHandle) {},
+        [](const char* name, const char*) -> void* { return name[0] == '_' ? nullptr : reinterpret_cast<void*>(0x3000); },
+    };
+}
+
+ImageCodeCalls standInCode() {
+    return {[](void*, void*, std::uint32_t reason, void*) { return reason == 1 ? 1 : 0; }, [](void*) {},
+            [](void*) -> void* { return reinterpret_cast<void*>(0x4000); }, [](void*) {}, [](void*) {}};
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static ScopedHook<modules::SystemModules> systemLoader(modules::systemModules(), standInSystemModules());
+    static ScopedHook<ImageCodeCalls> code(imageCodeCalls(), standInCode());
+    binary::MemoryStream stream(std::span<const std::uint8_t>(data, size));
+    TDLLLoader loader;
+    if (loader.LoadFromStream(&stream)) {
+        loader.GetExportAddress("BASS_Init");
+        loader.RVAToPointer(0x1000);
+    }
+    return 0;
+}

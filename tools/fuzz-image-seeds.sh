@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Seeds for the loader's fuzz target: the PE32 images the fuzz build's seed tool writes, and a
+# small shared object compiled on the spot.
+set -euo pipefail
+build=$1
+corpus=$2
+mkdir -p "$corpus"
+"$build/fuzz/quillon-loader-seeds" "$corpus"
+printf 'int seed_value = 3;\nint seed_answer(int x) { return x + seed_value; }\n' |
+  cc -shared -fPIC -O1 -x c - -o "$corpus/seed-object.so"
+strip "$corpus/seed-object.so"
