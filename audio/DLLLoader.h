@@ -69,6 +69,10 @@ constexpr std::uint32_t IMAGE_SCN_MEM_EXECUTE = 0x20000000;
 constexpr std::uint32_t IMAGE_SCN_MEM_READ = 0x40000000;
 constexpr std::uint32_t IMAGE_SCN_MEM_WRITE = 0x80000000;
 
+// Larger images are not a library this program would carry; they are refused before any memory
+// is reserved or zeroed.
+constexpr std::uint64_t kLargestImage = std::uint64_t{256} << 20;
+
 // The page protection (vm::PAGE_*) for a section's characteristics.
 std::uint32_t pageProtectionFor(std::uint32_t characteristics);
 

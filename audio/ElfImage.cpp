@@ -16,8 +16,7 @@
 
 namespace {
 
-// Larger spans are not a library this program would carry.
-constexpr std::uint64_t kLargestSpan = std::uint64_t{1} << 30;
+constexpr std::uint64_t kLargestSpan = kLargestImage;
 constexpr std::uint64_t kSymbolSize = sizeof(Elf64_Sym);
 constexpr std::uint64_t kRelaSize = sizeof(Elf64_Rela);
 // Bounds the walk over version records, which a damaged image could link in a circle.
@@ -232,7 +231,8 @@ private:
         return !loader_.SectionBytes(dynamic_.symtab, symbolCount_ * kSymbolSize).empty();
     }
 
-    // The versions the image asks of its needed libraries, by version index.
+    // The versions the image asks of its needed libraries, by version index. A record whose link
+    // to the next is 0 ends the list, whatever the count says.
     bool readVersions() {
         if (dynamic_.verneed == 0 || dynamic_.versym == 0) return true;
         std::uint64_t record = dynamic_.verneed;
@@ -240,8 +240,8 @@ private:
         for (std::uint64_t n = 0; n < dynamic_.verneedCount; ++n) {
             std::uint16_t auxCount = 0;
             std::uint32_t auxOffset = 0, next = 0;
-            if (!loader_.ReadU16(record + 2, auxCount) || !loader_.ReadU32(record + 8, auxOffset) ||
-                !loader_.ReadU32(record + 12, next))
+            if (++walked > kMostVersionRecords || !loader_.ReadU16(record + 2, auxCount) ||
+                !loader_.ReadU32(record + 8, auxOffset) || !loader_.ReadU32(record + 12, next))
                 return false;
             std::uint64_t aux = record + auxOffset;
             for (std::uint16_t a = 0; a < auxCount; ++a) {
@@ -253,8 +253,10 @@ private:
                 std::string text;
                 if (!stringAt(name, text)) return false;
                 versions_[index & 0x7FFF] = std::move(text);
+                if (auxNext == 0) break;
                 aux += auxNext;
             }
+            if (next == 0) break;
             record += next;
         }
         return true;

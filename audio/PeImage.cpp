@@ -74,7 +74,7 @@ bool TDLLLoader::LoadPe(std::span<const std::uint8_t> image) {
     if (!readHeaders(image, headers)) return false;
 
     // Memory: the image reserved low, so its 32-bit absolute addresses hold.
-    if (headers.sectionCount == 0 || headers.imageSize == 0) return false;
+    if (headers.sectionCount == 0 || headers.imageSize == 0 || headers.imageSize > kLargestImage) return false;
     if (headers.headersSize > headers.imageSize || headers.headersSize > image.size()) return false;
     if (!ReserveImage(headers.imageSize, true)) return false;
     BaseDelta = static_cast<std::int32_t>(
