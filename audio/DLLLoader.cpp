@@ -62,13 +62,16 @@ std::uint32_t pageProtectionFor(std::uint32_t characteristics) {
     return protection;
 }
 
-TDLLLoader::~TDLLLoader() { UnloadImage(); }
+TDLLLoader::~TDLLLoader() {
+    UnloadImage();
+}
 
 bool TDLLLoader::LoadFromStream(binary::Stream* stream) {
     if (stream == nullptr || MappedBase != nullptr) return false;
     if (stream->seek(0) != 0) return false;
     const std::int64_t size = stream->size();
-    if (size <= 0 || static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max()) return false;
+    if (size <= 0 || static_cast<std::uint64_t>(size) > std::numeric_limits<std::uint32_t>::max())
+        return false;
     // The whole image is read once; every later access is checked against this buffer.
     std::vector<std::uint8_t> image(static_cast<std::size_t>(size));
     if (stream->read(image.data(), image.size()) != image.size()) return false;
@@ -77,7 +80,10 @@ bool TDLLLoader::LoadFromStream(binary::Stream* stream) {
     if (image.size() >= 2 && image[0] == 'M' && image[1] == 'Z') {
         format_ = Format::Pe32;
         loaded = LoadPe(image);
-    } else if (image.size() >= 4 && std::memcmp(image.data(), "\x7f" "ELF", 4) == 0) {
+    } else if (image.size() >= 4 && std::memcmp(image.data(),
+                                                "\x7f"
+                                                "ELF",
+                                                4) == 0) {
         format_ = Format::Elf64;
         loaded = LoadElf(image);
     }
@@ -194,12 +200,24 @@ bool writeAt(std::span<std::uint8_t> bytes, Value value) {
 
 }  // namespace
 
-bool TDLLLoader::ReadU16(std::uint64_t rva, std::uint16_t& value) const { return readAt(SectionBytes(rva, 2), value); }
-bool TDLLLoader::ReadU32(std::uint64_t rva, std::uint32_t& value) const { return readAt(SectionBytes(rva, 4), value); }
-bool TDLLLoader::ReadU64(std::uint64_t rva, std::uint64_t& value) const { return readAt(SectionBytes(rva, 8), value); }
-bool TDLLLoader::WriteU16(std::uint64_t rva, std::uint16_t value) { return writeAt(SectionBytes(rva, 2), value); }
-bool TDLLLoader::WriteU32(std::uint64_t rva, std::uint32_t value) { return writeAt(SectionBytes(rva, 4), value); }
-bool TDLLLoader::WriteU64(std::uint64_t rva, std::uint64_t value) { return writeAt(SectionBytes(rva, 8), value); }
+bool TDLLLoader::ReadU16(std::uint64_t rva, std::uint16_t& value) const {
+    return readAt(SectionBytes(rva, 2), value);
+}
+bool TDLLLoader::ReadU32(std::uint64_t rva, std::uint32_t& value) const {
+    return readAt(SectionBytes(rva, 4), value);
+}
+bool TDLLLoader::ReadU64(std::uint64_t rva, std::uint64_t& value) const {
+    return readAt(SectionBytes(rva, 8), value);
+}
+bool TDLLLoader::WriteU16(std::uint64_t rva, std::uint16_t value) {
+    return writeAt(SectionBytes(rva, 2), value);
+}
+bool TDLLLoader::WriteU32(std::uint64_t rva, std::uint32_t value) {
+    return writeAt(SectionBytes(rva, 4), value);
+}
+bool TDLLLoader::WriteU64(std::uint64_t rva, std::uint64_t value) {
+    return writeAt(SectionBytes(rva, 8), value);
+}
 
 bool TDLLLoader::ReadString(std::uint64_t rva, std::string& text) const {
     for (const TImageSection& section : SectionTable) {
@@ -208,7 +226,8 @@ bool TDLLLoader::ReadString(std::uint64_t rva, std::string& text) const {
         if (rest.empty()) return false;
         const void* end = std::memchr(rest.data(), 0, rest.size());
         if (end == nullptr) return false;
-        text.assign(reinterpret_cast<const char*>(rest.data()), static_cast<const std::uint8_t*>(end) - rest.data());
+        text.assign(reinterpret_cast<const char*>(rest.data()),
+                    static_cast<const std::uint8_t*>(end) - rest.data());
         return true;
     }
     return false;

@@ -22,7 +22,9 @@ constexpr std::uint64_t kRelaSize = sizeof(Elf64_Rela);
 // Bounds the walk over version records, which a damaged image could link in a circle.
 constexpr int kMostVersionRecords = 4096;
 
-std::uint64_t pageFloor(std::uint64_t value) { return value - value % vm::pageSize(); }
+std::uint64_t pageFloor(std::uint64_t value) {
+    return value - value % vm::pageSize();
+}
 
 std::uint32_t characteristicsOf(std::uint32_t segmentFlags) {
     std::uint32_t characteristics = 0;
@@ -41,8 +43,8 @@ public:
 
     bool run() {
         return mapSegments() && readDynamic() && loadNeededLibraries() && countSymbols() && readVersions() &&
-               relocate() && collectExports() && collectInitialisersAndFinalisers() && findExceptionFrames() &&
-               protectAndFinish();
+               relocate() && collectExports() && collectInitialisersAndFinalisers() &&
+               findExceptionFrames() && protectAndFinish();
     }
 
 private:
@@ -64,12 +66,15 @@ private:
         std::uint64_t resolver;
     };
 
-    std::uint8_t* at(std::uint64_t rva) const { return static_cast<std::uint8_t*>(loader_.RVAToPointer(rva)); }
+    std::uint8_t* at(std::uint64_t rva) const {
+        return static_cast<std::uint8_t*>(loader_.RVAToPointer(rva));
+    }
     std::uint64_t bias() const { return reinterpret_cast<std::uint64_t>(loader_.MappedBase) - spanStart_; }
 
     const TImageSection* sectionOf(std::uint64_t rva, std::uint64_t length) const {
         for (const TImageSection& section : loader_.SectionTable) {
-            if (rva >= section.RVA && rva - section.RVA < section.Size && length <= section.Size - (rva - section.RVA))
+            if (rva >= section.RVA && rva - section.RVA < section.Size &&
+                length <= section.Size - (rva - section.RVA))
                 return &section;
         }
         return nullptr;
@@ -99,8 +104,8 @@ private:
         reader.seek(54);
         const std::uint16_t entrySize = reader.u16();
         const std::uint16_t count = reader.u16();
-        if (!reader.ok() || type != ET_DYN || machine != EM_X86_64 || entrySize != sizeof(Elf64_Phdr) || count == 0 ||
-            !reader.contains(programHeaders, std::uint64_t{count} * entrySize))
+        if (!reader.ok() || type != ET_DYN || machine != EM_X86_64 || entrySize != sizeof(Elf64_Phdr) ||
+            count == 0 || !reader.contains(programHeaders, std::uint64_t{count} * entrySize))
             return false;
 
         std::vector<Elf64_Phdr> loads;
@@ -108,32 +113,46 @@ private:
         spanStart_ = UINT64_MAX;
         for (std::uint16_t i = 0; i < count; ++i) {
             Elf64_Phdr header;
-            std::memcpy(&header, reader.bytesAt(programHeaders + std::uint64_t{i} * entrySize, entrySize).data(),
+            std::memcpy(&header,
+                        reader.bytesAt(programHeaders + std::uint64_t{i} * entrySize, entrySize).data(),
                         sizeof header);
             switch (header.p_type) {
-            case PT_LOAD:
-                if (header.p_filesz > header.p_memsz || !reader.contains(header.p_offset, header.p_filesz) ||
-                    header.p_memsz > kLargestSpan || header.p_vaddr > kLargestSpan)
-                    return false;
-                loads.push_back(header);
-                spanStart_ = std::min(spanStart_, pageFloor(header.p_vaddr));
-                spanEnd = std::max(spanEnd, header.p_vaddr + header.p_memsz);
-                break;
-            case PT_DYNAMIC: dynamicAddress_ = header.p_vaddr; dynamicSize_ = header.p_memsz; break;
-            case PT_GNU_RELRO: relroStart_ = header.p_vaddr; relroSize_ = header.p_memsz; break;
-            case PT_GNU_EH_FRAME: ehFrameHeader_ = header.p_vaddr; break;
-            case PT_TLS: return false;  // thread-local storage needs the system loader
-            default: break;
+                case PT_LOAD:
+                    if (header.p_filesz > header.p_memsz ||
+                        !reader.contains(header.p_offset, header.p_filesz) || header.p_memsz > kLargestSpan ||
+                        header.p_vaddr > kLargestSpan)
+                        return false;
+                    loads.push_back(header);
+                    spanStart_ = std::min(spanStart_, pageFloor(header.p_vaddr));
+                    spanEnd = std::max(spanEnd, header.p_vaddr + header.p_memsz);
+                    break;
+                case PT_DYNAMIC:
+                    dynamicAddress_ = header.p_vaddr;
+                    dynamicSize_ = header.p_memsz;
+                    break;
+                case PT_GNU_RELRO:
+                    relroStart_ = header.p_vaddr;
+                    relroSize_ = header.p_memsz;
+                    break;
+                case PT_GNU_EH_FRAME:
+                    ehFrameHeader_ = header.p_vaddr;
+                    break;
+                case PT_TLS:
+                    return false;  // thread-local storage needs the system loader
+                default:
+                    break;
             }
         }
         if (loads.empty() || dynamicAddress_ == 0 || spanEnd - spanStart_ > kLargestSpan) return false;
         const std::size_t span = static_cast<std::size_t>(spanEnd - spanStart_);
         if (!loader_.ReserveImage(span, false)) return false;
         for (const Elf64_Phdr& load : loads) {
-            TImageSection section{static_cast<std::uint8_t*>(loader_.MappedBase) + (load.p_vaddr - spanStart_),
-                                  static_cast<std::uint32_t>(load.p_vaddr), static_cast<std::uint32_t>(load.p_memsz),
-                                  characteristicsOf(load.p_flags)};
-            if (load.p_memsz > 0 && !vm::commit(section.Memory, load.p_memsz, vm::PAGE_READWRITE)) return false;
+            TImageSection section{
+                static_cast<std::uint8_t*>(loader_.MappedBase) + (load.p_vaddr - spanStart_),
+                static_cast<std::uint32_t>(load.p_vaddr), static_cast<std::uint32_t>(load.p_memsz),
+                characteristicsOf(load.p_flags)};
+            if (load.p_memsz > 0 && !vm::commit(section.Memory, load.p_memsz, vm::PAGE_READWRITE))
+                return false;
             if (load.p_filesz > 0) std::memcpy(section.Memory, image_.data() + load.p_offset, load.p_filesz);
             loader_.SectionTable.push_back(section);
         }
@@ -145,41 +164,97 @@ private:
             std::uint64_t tag = 0, value = 0;
             if (!loader_.ReadU64(entry, tag) || !loader_.ReadU64(entry + 8, value)) return false;
             switch (tag) {
-            case DT_NULL: return dynamic_.strtab != 0 && dynamic_.symtab != 0;
-            case DT_NEEDED: dynamic_.needed.push_back(value); break;
-            case DT_STRTAB: dynamic_.strtab = value; break;
-            case DT_STRSZ: dynamic_.strsz = value; break;
-            case DT_SYMTAB: dynamic_.symtab = value; break;
-            case DT_SYMENT: dynamic_.syment = value; break;
-            case DT_HASH: dynamic_.hash = value; break;
-            case DT_GNU_HASH: dynamic_.gnuHash = value; break;
-            case DT_RELA: dynamic_.rela = value; break;
-            case DT_RELASZ: dynamic_.relasz = value; break;
-            case DT_RELAENT: dynamic_.relaent = value; break;
-            case DT_JMPREL: dynamic_.jmprel = value; break;
-            case DT_PLTRELSZ: dynamic_.pltrelsz = value; break;
-            case DT_PLTREL: dynamic_.pltrel = value; break;
-            case DT_RELR: dynamic_.relr = value; break;
-            case DT_RELRSZ: dynamic_.relrsz = value; break;
-            case DT_RELRENT: dynamic_.relrent = value; break;
-            case DT_INIT: dynamic_.init = value; break;
-            case DT_FINI: dynamic_.fini = value; break;
-            case DT_INIT_ARRAY: dynamic_.initArray = value; break;
-            case DT_INIT_ARRAYSZ: dynamic_.initArraySize = value; break;
-            case DT_FINI_ARRAY: dynamic_.finiArray = value; break;
-            case DT_FINI_ARRAYSZ: dynamic_.finiArraySize = value; break;
-            case DT_VERSYM: dynamic_.versym = value; break;
-            case DT_VERNEED: dynamic_.verneed = value; break;
-            case DT_VERNEEDNUM: dynamic_.verneedCount = value; break;
-            case DT_SONAME: dynamic_.soname = value; dynamic_.hasSoname = true; break;
-            // Relocations without addends, text relocations and the static thread-local model are
-            // not what an x86-64 shared object built for this loader contains.
-            case DT_REL:
-            case DT_TEXTREL: return false;
-            case DT_FLAGS:
-                if ((value & (DF_TEXTREL | DF_STATIC_TLS)) != 0) return false;
-                break;
-            default: break;
+                case DT_NULL:
+                    return dynamic_.strtab != 0 && dynamic_.symtab != 0;
+                case DT_NEEDED:
+                    dynamic_.needed.push_back(value);
+                    break;
+                case DT_STRTAB:
+                    dynamic_.strtab = value;
+                    break;
+                case DT_STRSZ:
+                    dynamic_.strsz = value;
+                    break;
+                case DT_SYMTAB:
+                    dynamic_.symtab = value;
+                    break;
+                case DT_SYMENT:
+                    dynamic_.syment = value;
+                    break;
+                case DT_HASH:
+                    dynamic_.hash = value;
+                    break;
+                case DT_GNU_HASH:
+                    dynamic_.gnuHash = value;
+                    break;
+                case DT_RELA:
+                    dynamic_.rela = value;
+                    break;
+                case DT_RELASZ:
+                    dynamic_.relasz = value;
+                    break;
+                case DT_RELAENT:
+                    dynamic_.relaent = value;
+                    break;
+                case DT_JMPREL:
+                    dynamic_.jmprel = value;
+                    break;
+                case DT_PLTRELSZ:
+                    dynamic_.pltrelsz = value;
+                    break;
+                case DT_PLTREL:
+                    dynamic_.pltrel = value;
+                    break;
+                case DT_RELR:
+                    dynamic_.relr = value;
+                    break;
+                case DT_RELRSZ:
+                    dynamic_.relrsz = value;
+                    break;
+                case DT_RELRENT:
+                    dynamic_.relrent = value;
+                    break;
+                case DT_INIT:
+                    dynamic_.init = value;
+                    break;
+                case DT_FINI:
+                    dynamic_.fini = value;
+                    break;
+                case DT_INIT_ARRAY:
+                    dynamic_.initArray = value;
+                    break;
+                case DT_INIT_ARRAYSZ:
+                    dynamic_.initArraySize = value;
+                    break;
+                case DT_FINI_ARRAY:
+                    dynamic_.finiArray = value;
+                    break;
+                case DT_FINI_ARRAYSZ:
+                    dynamic_.finiArraySize = value;
+                    break;
+                case DT_VERSYM:
+                    dynamic_.versym = value;
+                    break;
+                case DT_VERNEED:
+                    dynamic_.verneed = value;
+                    break;
+                case DT_VERNEEDNUM:
+                    dynamic_.verneedCount = value;
+                    break;
+                case DT_SONAME:
+                    dynamic_.soname = value;
+                    dynamic_.hasSoname = true;
+                    break;
+                // Relocations without addends, text relocations and the static thread-local model are
+                // not what an x86-64 shared object built for this loader contains.
+                case DT_REL:
+                case DT_TEXTREL:
+                    return false;
+                case DT_FLAGS:
+                    if ((value & (DF_TEXTREL | DF_STATIC_TLS)) != 0) return false;
+                    break;
+                default:
+                    break;
             }
         }
     }
@@ -203,7 +278,8 @@ private:
         std::uint32_t value = 0;
         if (dynamic_.gnuHash != 0) {
             std::uint32_t bucketCount = 0, firstHashed = 0, bloomSize = 0;
-            if (!loader_.ReadU32(dynamic_.gnuHash, bucketCount) || !loader_.ReadU32(dynamic_.gnuHash + 4, firstHashed) ||
+            if (!loader_.ReadU32(dynamic_.gnuHash, bucketCount) ||
+                !loader_.ReadU32(dynamic_.gnuHash + 4, firstHashed) ||
                 !loader_.ReadU32(dynamic_.gnuHash + 8, bloomSize))
                 return false;
             const std::uint64_t buckets = dynamic_.gnuHash + 16 + std::uint64_t{bloomSize} * 8;
@@ -264,7 +340,8 @@ private:
 
     bool symbolAt(std::uint64_t index, Symbol& symbol) const {
         if (index >= symbolCount_) return false;
-        const std::span<std::uint8_t> bytes = loader_.SectionBytes(dynamic_.symtab + index * kSymbolSize, kSymbolSize);
+        const std::span<std::uint8_t> bytes =
+            loader_.SectionBytes(dynamic_.symtab + index * kSymbolSize, kSymbolSize);
         if (bytes.empty()) return false;
         std::memcpy(&symbol.entry, bytes.data(), sizeof symbol.entry);
         return stringAt(symbol.entry.st_name, symbol.name);
@@ -335,7 +412,8 @@ private:
                 where = entry + 8;
             } else {
                 for (int bit = 1; bit < 64; ++bit) {
-                    if (((entry >> bit) & 1) != 0 && !relocateRelative(where + 8 * static_cast<std::uint64_t>(bit - 1)))
+                    if (((entry >> bit) & 1) != 0 &&
+                        !relocateRelative(where + 8 * static_cast<std::uint64_t>(bit - 1)))
                         return false;
                 }
                 where += 63 * 8;
@@ -356,29 +434,30 @@ private:
             const std::uint64_t addend = addendBits;  // two's complement: adding it subtracts when negative
             std::uint64_t symbolAddress = 0, resolver = 0;
             switch (type) {
-            case R_X86_64_NONE: break;
-            case R_X86_64_RELATIVE:
-                if (!loader_.WriteU64(target, bias() + addend)) return false;
-                break;
-            case R_X86_64_IRELATIVE:
-                if (!defer(target, bias() + addend)) return false;
-                break;
-            case R_X86_64_64:
-            case R_X86_64_GLOB_DAT:
-            case R_X86_64_JUMP_SLOT:
-                if (!resolve(ELF64_R_SYM(info), symbolAddress, resolver)) return false;
-                if (type == R_X86_64_64) symbolAddress += addend;
-                if (resolver != 0) {
-                    if (type == R_X86_64_64 && addend != 0) return false;
-                    if (!defer(target, resolver)) return false;
-                } else if (!loader_.WriteU64(target, symbolAddress)) {
+                case R_X86_64_NONE:
+                    break;
+                case R_X86_64_RELATIVE:
+                    if (!loader_.WriteU64(target, bias() + addend)) return false;
+                    break;
+                case R_X86_64_IRELATIVE:
+                    if (!defer(target, bias() + addend)) return false;
+                    break;
+                case R_X86_64_64:
+                case R_X86_64_GLOB_DAT:
+                case R_X86_64_JUMP_SLOT:
+                    if (!resolve(ELF64_R_SYM(info), symbolAddress, resolver)) return false;
+                    if (type == R_X86_64_64) symbolAddress += addend;
+                    if (resolver != 0) {
+                        if (type == R_X86_64_64 && addend != 0) return false;
+                        if (!defer(target, resolver)) return false;
+                    } else if (!loader_.WriteU64(target, symbolAddress)) {
+                        return false;
+                    }
+                    break;
+                default:
+                    // Thread-local relocations (their storage is the system loader's) and any kind not
+                    // listed are refused.
                     return false;
-                }
-                break;
-            default:
-                // Thread-local relocations (their storage is the system loader's) and any kind not
-                // listed are refused.
-                return false;
             }
         }
         return true;
@@ -389,14 +468,16 @@ private:
     bool defer(std::uint64_t target, std::uint64_t resolver) {
         const TImageSection* section = sectionOf(target, 8);
         std::uint64_t resolverRva = 0;
-        if (section == nullptr || (section->Flags & IMAGE_SCN_MEM_WRITE) == 0 || !executableAddress(resolver, resolverRva))
+        if (section == nullptr || (section->Flags & IMAGE_SCN_MEM_WRITE) == 0 ||
+            !executableAddress(resolver, resolverRva))
             return false;
         deferred_.push_back({at(target), resolver});
         return true;
     }
 
     bool relocate() {
-        return applyRelr() && applyRela(dynamic_.rela, dynamic_.relasz) && applyRela(dynamic_.jmprel, dynamic_.pltrelsz);
+        return applyRelr() && applyRela(dynamic_.rela, dynamic_.relasz) &&
+               applyRela(dynamic_.jmprel, dynamic_.pltrelsz);
     }
 
     bool collectExports() {
@@ -407,17 +488,20 @@ private:
             const unsigned binding = ELF64_ST_BIND(entry.st_info);
             const unsigned type = ELF64_ST_TYPE(entry.st_info);
             const unsigned visibility = ELF64_ST_VISIBILITY(entry.st_other);
-            if (entry.st_shndx == SHN_UNDEF || symbol.name.empty() || type == STT_TLS || type == STT_SECTION ||
-                type == STT_FILE || (binding != STB_GLOBAL && binding != STB_WEAK && binding != STB_GNU_UNIQUE) ||
+            if (entry.st_shndx == SHN_UNDEF || symbol.name.empty() || type == STT_TLS ||
+                type == STT_SECTION || type == STT_FILE ||
+                (binding != STB_GLOBAL && binding != STB_WEAK && binding != STB_GNU_UNIQUE) ||
                 (visibility != STV_DEFAULT && visibility != STV_PROTECTED))
                 continue;
-            const std::uint64_t address = entry.st_shndx == SHN_ABS ? entry.st_value : bias() + entry.st_value;
+            const std::uint64_t address =
+                entry.st_shndx == SHN_ABS ? entry.st_value : bias() + entry.st_value;
             if (type == STT_GNU_IFUNC) {
                 std::uint64_t rva = 0;
                 if (!executableAddress(address, rva)) return false;
                 indirectExports_.push_back(exports_.size());
             }
-            exports_.push_back({std::move(symbol.name), static_cast<std::uint32_t>(index), reinterpret_cast<void*>(address)});
+            exports_.push_back({std::move(symbol.name), static_cast<std::uint32_t>(index),
+                                reinterpret_cast<void*>(address)});
         }
         return true;
     }
@@ -465,17 +549,38 @@ private:
         const std::uint64_t field = ehFrameHeader_ + 4;
         std::int64_t value = 0;
         switch (encoding & 0x0F) {
-        case 0x03: { std::uint32_t v = 0; if (!loader_.ReadU32(field, v)) return false; value = v; break; }
-        case 0x0B: { std::uint32_t v = 0; if (!loader_.ReadU32(field, v)) return false; value = static_cast<std::int32_t>(v); break; }
-        case 0x04:
-        case 0x0C: { std::uint64_t v = 0; if (!loader_.ReadU64(field, v)) return false; value = static_cast<std::int64_t>(v); break; }
-        default: return false;
+            case 0x03: {
+                std::uint32_t v = 0;
+                if (!loader_.ReadU32(field, v)) return false;
+                value = v;
+                break;
+            }
+            case 0x0B: {
+                std::uint32_t v = 0;
+                if (!loader_.ReadU32(field, v)) return false;
+                value = static_cast<std::int32_t>(v);
+                break;
+            }
+            case 0x04:
+            case 0x0C: {
+                std::uint64_t v = 0;
+                if (!loader_.ReadU64(field, v)) return false;
+                value = static_cast<std::int64_t>(v);
+                break;
+            }
+            default:
+                return false;
         }
         std::uint64_t ehFrame = 0;
         switch (encoding & 0x70) {
-        case 0x10: ehFrame = field + static_cast<std::uint64_t>(value); break;            // relative to the field
-        case 0x30: ehFrame = ehFrameHeader_ + static_cast<std::uint64_t>(value); break;   // relative to the header
-        default: return false;
+            case 0x10:
+                ehFrame = field + static_cast<std::uint64_t>(value);
+                break;  // relative to the field
+            case 0x30:
+                ehFrame = ehFrameHeader_ + static_cast<std::uint64_t>(value);
+                break;  // relative to the header
+            default:
+                return false;
         }
         if (loader_.SectionBytes(ehFrame, 4).empty()) return false;
         ehFrame_ = at(ehFrame);
@@ -485,7 +590,8 @@ private:
     bool protectAndFinish() {
         loader_.ApplyProtections();
         for (const Deferred& slot : deferred_) {
-            const auto address = reinterpret_cast<std::uint64_t>(imageCodeCalls().callResolver(reinterpret_cast<void*>(slot.resolver)));
+            const auto address = reinterpret_cast<std::uint64_t>(
+                imageCodeCalls().callResolver(reinterpret_cast<void*>(slot.resolver)));
             std::memcpy(slot.target, &address, sizeof address);
         }
         for (const std::size_t index : indirectExports_) {
@@ -496,8 +602,8 @@ private:
             const std::uint64_t first = pageFloor(relroStart_);
             const std::uint64_t end = pageFloor(relroStart_ + relroSize_);
             if (end > first && first >= spanStart_ && end - spanStart_ <= loader_.reservedSize_) {
-                vm::protect(static_cast<std::uint8_t*>(loader_.MappedBase) + (first - spanStart_), end - first,
-                            vm::PAGE_READONLY);
+                vm::protect(static_cast<std::uint8_t*>(loader_.MappedBase) + (first - spanStart_),
+                            end - first, vm::PAGE_READONLY);
             }
         }
         if (ehFrame_ != nullptr) {
@@ -512,7 +618,8 @@ private:
 
         loader_.ExportIndex = std::make_unique<TExportTree>();
         loader_.ExportTable = std::move(exports_);
-        for (const TDLLFunctionExport& entry : loader_.ExportTable) loader_.ExportIndex->Add(entry.Name, entry.Address);
+        for (const TDLLFunctionExport& entry : loader_.ExportTable)
+            loader_.ExportIndex->Add(entry.Name, entry.Address);
         return true;
     }
 
@@ -532,7 +639,9 @@ private:
     std::string soname_;
 };
 
-bool TDLLLoader::LoadElf(std::span<const std::uint8_t> image) { return ElfLoadSteps(*this, image).run(); }
+bool TDLLLoader::LoadElf(std::span<const std::uint8_t> image) {
+    return ElfLoadSteps(*this, image).run();
+}
 
 void TDLLLoader::DetachElf() {
     for (void* finaliser : elf_.finalisers) imageCodeCalls().callInitialiser(finaliser);

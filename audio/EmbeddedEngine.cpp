@@ -17,5 +17,6 @@ extern "C" const std::uint8_t quillon_engine_image_start[];
 extern "C" const std::uint8_t quillon_engine_image_end[];
 
 std::span<const std::uint8_t> embeddedEngineImage() {
-    return {quillon_engine_image_start, static_cast<std::size_t>(quillon_engine_image_end - quillon_engine_image_start)};
+    return {quillon_engine_image_start,
+            static_cast<std::size_t>(quillon_engine_image_end - quillon_engine_image_start)};
 }

@@ -52,7 +52,8 @@ bool readHeaders(std::span<const std::uint8_t> image, PeHeaders& headers) {
     const std::uint16_t optionalSize = reader.u16();
     const std::uint64_t optionalHeader = fileHeader + 20;
     // The optional header is read as its 224-byte PE32 record; a shorter one cannot hold it.
-    if (!reader.ok() || optionalSize < kOptionalHeaderSize || !reader.contains(optionalHeader, optionalSize)) return false;
+    if (!reader.ok() || optionalSize < kOptionalHeaderSize || !reader.contains(optionalHeader, optionalSize))
+        return false;
     reader.seek(optionalHeader + 16);
     headers.entryPoint = reader.u32();
     reader.seek(optionalHeader + 28);
@@ -74,7 +75,8 @@ bool TDLLLoader::LoadPe(std::span<const std::uint8_t> image) {
     if (!readHeaders(image, headers)) return false;
 
     // Memory: the image reserved low, so its 32-bit absolute addresses hold.
-    if (headers.sectionCount == 0 || headers.imageSize == 0 || headers.imageSize > kLargestImage) return false;
+    if (headers.sectionCount == 0 || headers.imageSize == 0 || headers.imageSize > kLargestImage)
+        return false;
     if (headers.headersSize > headers.imageSize || headers.headersSize > image.size()) return false;
     if (!ReserveImage(headers.imageSize, true)) return false;
     BaseDelta = static_cast<std::int32_t>(
@@ -87,7 +89,8 @@ bool TDLLLoader::LoadPe(std::span<const std::uint8_t> image) {
 
     // Sections, each zero-filled to the larger of its raw and virtual size.
     binary::ByteReader reader(image);
-    if (!reader.contains(headers.sectionHeadersOffset, std::uint64_t{headers.sectionCount} * kSectionHeaderSize)) {
+    if (!reader.contains(headers.sectionHeadersOffset,
+                         std::uint64_t{headers.sectionCount} * kSectionHeaderSize)) {
         return false;
     }
     for (std::uint32_t i = 0; i < headers.sectionCount; ++i) {
@@ -163,7 +166,8 @@ bool TDLLLoader::RelocatePe(std::uint32_t directoryAddress, std::uint32_t direct
                 if (type == 3) {
                     if (!ReadU32(target, value32) || !WriteU32(target, value32 + delta)) return false;
                 } else if (type == 2) {
-                    if (!ReadU16(target, value16) || !WriteU16(target, static_cast<std::uint16_t>(value16 + delta)))
+                    if (!ReadU16(target, value16) ||
+                        !WriteU16(target, static_cast<std::uint16_t>(value16 + delta)))
                         return false;
                 } else if (type == 1) {
                     if (!ReadU16(target, value16) ||
@@ -257,7 +261,8 @@ bool TDLLLoader::CollectPeExports(std::uint32_t directoryAddress, std::uint32_t 
                     const modules::ModuleHandle module = GetLibraryModule(library);
                     if (!function.empty() && function[0] == '#') {
                         std::uint32_t ordinal = 0;
-                        for (std::size_t d = 1; d < function.size() && function[d] >= '0' && function[d] <= '9'; ++d) {
+                        for (std::size_t d = 1;
+                             d < function.size() && function[d] >= '0' && function[d] <= '9'; ++d) {
                             ordinal = ordinal * 10 + static_cast<std::uint32_t>(function[d] - '0');
                         }
                         entry.Address = modules::symbolByOrdinal(module, ordinal);

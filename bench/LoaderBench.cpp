@@ -73,7 +73,8 @@ int main(int argc, char** argv) {
         for (const char* name : kEntryPointNames) benchmark::DoNotOptimize(loader.GetExportAddress(name));
         const double milliseconds =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        std::printf("cold load from memory with the needed libraries and 91 look-ups: %.2f ms\n", milliseconds);
+        std::printf("cold load from memory with the needed libraries and 91 look-ups: %.2f ms\n",
+                    milliseconds);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

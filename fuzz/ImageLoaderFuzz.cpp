@@ -15,13 +15,19 @@ int standInModule;
 
 modules::SystemModules standInSystemModules() {
     return {
-        [](const std::string& name) -> modules::ModuleHandle { return name.size() % 2 == 0 ? &standInModule : nullptr; },
+        [](const std::string& name) -> modules::ModuleHandle {
+            return name.size() % 2 == 0 ? &standInModule : nullptr;
+        },
         [](modules::ModuleHandle, const char* name) -> void* {
             return name[0] != '\0' ? reinterpret_cast<void*>(0x1000) : nullptr;
         },
-        [](modules::ModuleHandle, std::uint32_t ordinal) -> void* { return ordinal % 2 == 0 ? reinterpret_cast<void*>(0x2000) : nullptr; },
+        [](modules::ModuleHandle, std::uint32_t ordinal) -> void* {
+            return ordinal % 2 == 0 ? reinterpret_cast<void*>(0x2000) : nullptr;
+        },
         [](modules::ModuleHandle) {},
-        [](const char* name, const char*) -> void* { return name[0] == '_' ? nullptr : reinterpret_cast<void*>(0x3000); },
+        [](const char* name, const char*) -> void* {
+            return name[0] == '_' ? nullptr : reinterpret_cast<void*>(0x3000);
+        },
     };
 }
 

@@ -15,9 +15,10 @@ int main(int argc, char** argv) {
     image.add(0x2000, 0x100, peimage::kData).raw.assign(0x40, 0);
     std::vector<std::uint8_t>& rdata = image.add(0x3000, 0x400, peimage::kConst).raw;
     rdata.assign(0x400, 0);
-    image.directories[0] = {0x3000, peimage::writeExports(rdata, 0x3000, 0x3000,
-                                                          {{"BASS_Init", 0x1000, ""}, {"BASS_Free", 0x1000, ""},
-                                                           {"Forwarded", 0, "fake.#7"}})};
+    image.directories[0] = {
+        0x3000, peimage::writeExports(
+                    rdata, 0x3000, 0x3000,
+                    {{"BASS_Init", 0x1000, ""}, {"BASS_Free", 0x1000, ""}, {"Forwarded", 0, "fake.#7"}})};
     peimage::put32(rdata, 0x200 + 0x0C, 0x3300);
     peimage::put32(rdata, 0x200 + 0x10, 0x2000);
     peimage::putText(rdata, 0x300, "fake.dll");
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     peimage::put16(rdata, 0x38C, 0x1018);
     image.directories[5] = {0x3380, 16};
     const std::vector<std::uint8_t> bytes = image.build();
-    std::ofstream(folder + "/seed-library.dll", std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(folder + "/seed-library.dll", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return 0;
 }

@@ -16,11 +16,17 @@ ModuleHandle systemLoadLibrary(const std::string& name) {
     return dlopen(name.c_str(), flags);
 }
 
-void* systemSymbolByName(ModuleHandle module, const char* name) { return dlsym(module, name); }
+void* systemSymbolByName(ModuleHandle module, const char* name) {
+    return dlsym(module, name);
+}
 
-void* systemSymbolByOrdinal(ModuleHandle, std::uint32_t) { return nullptr; }
+void* systemSymbolByOrdinal(ModuleHandle, std::uint32_t) {
+    return nullptr;
+}
 
-void systemFreeLibrary(ModuleHandle module) { dlclose(module); }
+void systemFreeLibrary(ModuleHandle module) {
+    dlclose(module);
+}
 
 void* systemGlobalSymbol(const char* name, const char* version) {
     if (version != nullptr) {

@@ -27,7 +27,9 @@ struct SystemModules {
 SystemModules& systemModules();
 const SystemModules& realSystemModules();
 
-inline ModuleHandle loadLibrary(const std::string& name) { return systemModules().loadLibrary(name); }
+inline ModuleHandle loadLibrary(const std::string& name) {
+    return systemModules().loadLibrary(name);
+}
 inline void* symbolByName(ModuleHandle module, const char* name) {
     return module != nullptr ? systemModules().symbolByName(module, name) : nullptr;
 }

@@ -7,7 +7,9 @@ namespace vm {
 
 namespace {
 
-std::uintptr_t roundDown(std::uintptr_t value, std::size_t page) { return value - value % page; }
+std::uintptr_t roundDown(std::uintptr_t value, std::size_t page) {
+    return value - value % page;
+}
 
 // The page span that covers [address, address + size), or false when it would wrap around.
 bool pageSpan(void* address, std::size_t size, void*& start, std::size_t& length) {
@@ -30,14 +32,20 @@ std::size_t pageSize() {
 
 int systemProtection(std::uint32_t protection) {
     switch (protection & ~PAGE_NOCACHE) {
-    case PAGE_READONLY: return PROT_READ;
-    case PAGE_READWRITE:
-    case PAGE_WRITECOPY: return PROT_READ | PROT_WRITE;
-    case PAGE_EXECUTE: return PROT_EXEC;
-    case PAGE_EXECUTE_READ: return PROT_READ | PROT_EXEC;
-    case PAGE_EXECUTE_READWRITE:
-    case PAGE_EXECUTE_WRITECOPY: return PROT_READ | PROT_WRITE | PROT_EXEC;
-    default: return PROT_NONE;
+        case PAGE_READONLY:
+            return PROT_READ;
+        case PAGE_READWRITE:
+        case PAGE_WRITECOPY:
+            return PROT_READ | PROT_WRITE;
+        case PAGE_EXECUTE:
+            return PROT_EXEC;
+        case PAGE_EXECUTE_READ:
+            return PROT_READ | PROT_EXEC;
+        case PAGE_EXECUTE_READWRITE:
+        case PAGE_EXECUTE_WRITECOPY:
+            return PROT_READ | PROT_WRITE | PROT_EXEC;
+        default:
+            return PROT_NONE;
     }
 }
 
@@ -71,6 +79,8 @@ bool commit(void* address, std::size_t size, std::uint32_t protection) {
     return protect(address, size, protection);
 }
 
-bool release(void* base, std::size_t size) { return base != nullptr && munmap(base, size) == 0; }
+bool release(void* base, std::size_t size) {
+    return base != nullptr && munmap(base, size) == 0;
+}
 
 }  // namespace vm

@@ -52,13 +52,15 @@ TEST(ElfLoader, ASharedObjectLoadedFromMemoryRunsLikeOneFromTheSystemLoader) {
     EXPECT_EQ(loader.GetExportAddress("fixture_ad"), nullptr);
     EXPECT_EQ(loader.GetExportAddress("Witness"), nullptr) << "hidden names are not exported";
     EXPECT_EQ(exported<int (*)()>(loader, "fixture_constructed")(), 42) << "initialisers ran";
-    EXPECT_EQ(exported<int (*)(int)>(loader, "fixture_catch_inside")(41), 42) << "exception thrown and caught inside";
+    EXPECT_EQ(exported<int (*)(int)>(loader, "fixture_catch_inside")(41), 42)
+        << "exception thrown and caught inside";
     EXPECT_EQ(std::string(exported<const char* (*)(int)>(loader, "fixture_format")(5)), "value=5");
     char* text = exported<char* (*)()>(loader, "fixture_new_text")();
     EXPECT_STREQ(text, "hello");
     delete[] text;  // one allocator on both sides
     EXPECT_EQ(exported<int (*)()>(loader, "fixture_answer")(), 2) << "indirect function resolved for look-up";
-    EXPECT_EQ(exported<int (*)()>(loader, "fixture_answer_through_slot")(), 20) << "and through the image's own slot";
+    EXPECT_EQ(exported<int (*)()>(loader, "fixture_answer_through_slot")(), 20)
+        << "and through the image's own slot";
 
     const int libstdcxx = loader.IndexOfLibrary("libstdc++.so.6");
     ASSERT_GE(libstdcxx, 0);
@@ -104,7 +106,8 @@ TEST(ElfLoader, DamagedImagesNeverCrashTheLoader) {
     // (Section headers and debugging data follow the loaded segments, so long prefixes may load.)
     for (std::size_t length = 1; length < good.size(); length += length < 0x1000 ? 3 : 101) {
         TDLLLoader loader;
-        load(loader, std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)));
+        load(loader,
+             std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)));
     }
     std::mt19937 random(8);
     const std::size_t headerPart = std::min<std::size_t>(good.size(), 0x1000);
@@ -125,7 +128,8 @@ TEST(ElfLoader, TheAudioLibraryRunsFromMemory) {
     ASSERT_FALSE(mappedFromAFile("libquillon_audio.so"));
     const std::vector<std::uint8_t> image = fileBytes(QUILLON_AUDIO_LIBRARY);
     QString problem;
-    ASSERT_TRUE(bassdll::LoadBassLibrary(bassdll::inMemoryLibraryLoader(image), problem)) << problem.toStdString();
+    ASSERT_TRUE(bassdll::LoadBassLibrary(bassdll::inMemoryLibraryLoader(image), problem))
+        << problem.toStdString();
     EXPECT_FALSE(mappedFromAFile("libquillon_audio.so"));
     EXPECT_EQ(bassdll::BASS_GetVersion(), 65538u);
     ASSERT_TRUE(bassdll::BASS_Init(0, 44100, 0, nullptr, nullptr));
@@ -139,7 +143,8 @@ TEST(ElfLoader, TheAudioLibraryRunsFromMemory) {
     std::size_t frames = 0;
     int peak = 0;
     for (;;) {
-        const DWORD got = bassdll::BASS_ChannelGetData(stream, block.data(), static_cast<DWORD>(block.size() * 2));
+        const DWORD got =
+            bassdll::BASS_ChannelGetData(stream, block.data(), static_cast<DWORD>(block.size() * 2));
         if (got == static_cast<DWORD>(-1) || got == 0) break;
         frames += got / 4;
         for (std::size_t i = 0; i < got / 2; ++i) peak = std::max(peak, std::abs(static_cast<int>(block[i])));

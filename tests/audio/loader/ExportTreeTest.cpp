@@ -11,7 +11,9 @@
 
 namespace {
 
-void* value(std::uintptr_t number) { return reinterpret_cast<void*>(number); }
+void* value(std::uintptr_t number) {
+    return reinterpret_cast<void*>(number);
+}
 
 void* found(const TExportTree& tree, const std::string& name) {
     void* result = nullptr;
@@ -62,9 +64,11 @@ TEST(ExportTree, TheFirstValueOfANameIsKept) {
 
 TEST(ExportTree, SiblingsStayInAscendingByteOrderWhereverTheyAreInserted) {
     TExportTree tree;
-    for (const char* name : {"m", "c", "x", "a", "\xE9t\xE9", "b", "ma", "mc", "mb", "m0"}) tree.Add(name, value(1));
+    for (const char* name : {"m", "c", "x", "a", "\xE9t\xE9", "b", "ma", "mc", "mb", "m0"})
+        tree.Add(name, value(1));
     std::string topLevel;
-    for (const TExportTreeNode* node = tree.root(); node != nullptr; node = node->NextSibling) topLevel += static_cast<char>(node->Letter);
+    for (const TExportTreeNode* node = tree.root(); node != nullptr; node = node->NextSibling)
+        topLevel += static_cast<char>(node->Letter);
     EXPECT_EQ(topLevel, "abcmx\xE9") << "compared as unsigned bytes";
     expectWellFormed(tree.root(), nullptr);
 }

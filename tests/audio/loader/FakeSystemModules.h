@@ -66,13 +66,12 @@ struct CodeCallRecorder {
         initialiserCalls = 0;
     }
     ScopedHook<ImageCodeCalls> hook{
-        imageCodeCalls(),
-        ImageCodeCalls{[](void* entry, void* module, std::uint32_t reason, void* reserved) {
-                           entryCalls.push_back({entry, module, reason, reserved});
-                           return entryResult;
-                       },
-                       [](void*) { ++initialiserCalls; }, [](void*) -> void* { return nullptr; }, [](void*) {},
-                       [](void*) {}}};
+        imageCodeCalls(), ImageCodeCalls{[](void* entry, void* module, std::uint32_t reason, void* reserved) {
+                                             entryCalls.push_back({entry, module, reason, reserved});
+                                             return entryResult;
+                                         },
+                                         [](void*) { ++initialiserCalls; },
+                                         [](void*) -> void* { return nullptr; }, [](void*) {}, [](void*) {}}};
 };
 
 }  // namespace loadertest

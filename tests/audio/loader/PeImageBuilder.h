@@ -67,7 +67,8 @@ struct Builder {
         put32(file, optional + 36, 0x200);
         std::uint32_t imageSize = 0x1000;
         for (const Section& section : sections) {
-            const std::uint32_t size = std::max<std::uint32_t>(section.virtualSize, static_cast<std::uint32_t>(section.raw.size()));
+            const std::uint32_t size =
+                std::max<std::uint32_t>(section.virtualSize, static_cast<std::uint32_t>(section.raw.size()));
             imageSize = std::max(imageSize, (section.rva + size + 0xFFF) & ~0xFFFu);
         }
         put32(file, optional + 56, imageSize);
@@ -93,7 +94,9 @@ struct Builder {
             header += 40;
         }
         file.resize(std::max(file.size(), rawAt), 0);
-        for (const auto& [offset, section] : placed) std::copy(section->raw.begin(), section->raw.end(), file.begin() + static_cast<std::ptrdiff_t>(offset));
+        for (const auto& [offset, section] : placed)
+            std::copy(section->raw.begin(), section->raw.end(),
+                      file.begin() + static_cast<std::ptrdiff_t>(offset));
         return file;
     }
 };
@@ -107,8 +110,8 @@ struct Export {
     std::string forwarder;  // "library.function" when not empty
 };
 
-inline std::uint32_t writeExports(std::vector<std::uint8_t>& bytes, std::uint32_t sectionRva, std::uint32_t rva,
-                                  const std::vector<Export>& exports) {
+inline std::uint32_t writeExports(std::vector<std::uint8_t>& bytes, std::uint32_t sectionRva,
+                                  std::uint32_t rva, const std::vector<Export>& exports) {
     const std::size_t base = rva - sectionRva;
     const auto count = static_cast<std::uint32_t>(exports.size());
     const std::uint32_t functions = rva + 40;

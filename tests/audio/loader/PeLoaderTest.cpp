@@ -75,8 +75,8 @@ protected:
 
 TEST_F(PeLoader, MapsSectionsZeroFilledToTheLargerOfRawAndVirtualSize) {
     peimage::Builder image = codeDataConst();
-    image.add(0x4000, 0x1800, peimage::kData);                                    // raw size 0
-    image.add(0x6000, 0x10, peimage::kData).raw.assign(0x300, 0xAB);              // raw larger than virtual
+    image.add(0x4000, 0x1800, peimage::kData);                        // raw size 0
+    image.add(0x6000, 0x10, peimage::kData).raw.assign(0x300, 0xAB);  // raw larger than virtual
     TDLLLoader loader;
     ASSERT_TRUE(load(loader, image.build()));
     ASSERT_EQ(loader.sectionTable().size(), 5u);
@@ -116,9 +116,12 @@ TEST_F(PeLoader, BaseRelocationsOfEachTypeAddTheDelta) {
     ASSERT_TRUE(load(loader, image.build()));
     const auto delta = static_cast<std::uint32_t>(loader.baseDelta());
     ASSERT_NE(delta, 0u) << "the image should not land at its preferred base";
-    EXPECT_EQ(delta, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(loader.mappedBase())) - image.imageBase);
+    EXPECT_EQ(delta, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(loader.mappedBase())) -
+                         image.imageBase);
     EXPECT_EQ(reinterpret_cast<std::uintptr_t>(loader.mappedBase()) >> 32, 0u) << "reserved below 4 GiB";
-    EXPECT_EQ(u32At(loader, kData + 0x10), static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(loader.RVAToPointer(kData + 0x40))));
+    EXPECT_EQ(
+        u32At(loader, kData + 0x10),
+        static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(loader.RVAToPointer(kData + 0x40))));
     std::uint16_t low = 0, high = 0;
     std::memcpy(&low, loader.RVAToPointer(kData + 0x20), 2);
     std::memcpy(&high, loader.RVAToPointer(kData + 0x30), 2);
@@ -189,18 +192,18 @@ TEST_F(PeLoader, ImportsResolveByNameAndOrdinalIntoTheAddressTable) {
 
 TEST_F(PeLoader, ExportsAreFoundByExactNameAndForwardersResolveThroughTheirLibrary) {
     peimage::Builder image = codeDataConst();
-    const std::uint32_t size = peimage::writeExports(
-        sectionBytes(image, kConst), kConst, kConst,
-        {{"BASS_ChannelPlay", kText + 0x10, ""},
-         {"BASS_ChannelPause", kText + 0x20, ""},
-         {"BASS_ChannelPlay", kText + 0x30, ""},
-         {"ForwardedByName", 0, "fake.Alpha"},
-         {"ForwardedByOrdinal", 0, "fake.#7x"},
-         {"ForwardedNowhere", 0, "gone.Alpha"}});
+    const std::uint32_t size = peimage::writeExports(sectionBytes(image, kConst), kConst, kConst,
+                                                     {{"BASS_ChannelPlay", kText + 0x10, ""},
+                                                      {"BASS_ChannelPause", kText + 0x20, ""},
+                                                      {"BASS_ChannelPlay", kText + 0x30, ""},
+                                                      {"ForwardedByName", 0, "fake.Alpha"},
+                                                      {"ForwardedByOrdinal", 0, "fake.#7x"},
+                                                      {"ForwardedNowhere", 0, "gone.Alpha"}});
     image.directories[0] = {kConst, size};
     TDLLLoader loader;
     ASSERT_TRUE(load(loader, image.build()));
-    EXPECT_EQ(loader.GetExportAddress("BASS_ChannelPlay"), loader.RVAToPointer(kText + 0x10)) << "the first one is kept";
+    EXPECT_EQ(loader.GetExportAddress("BASS_ChannelPlay"), loader.RVAToPointer(kText + 0x10))
+        << "the first one is kept";
     EXPECT_EQ(loader.GetExportAddress("BASS_ChannelPause"), loader.RVAToPointer(kText + 0x20));
     EXPECT_EQ(loader.GetExportAddress("BASS_Channel"), nullptr);
     EXPECT_EQ(loader.GetExportAddress("BASS_ChannelPlayX"), nullptr);
@@ -235,10 +238,14 @@ TEST_F(PeLoader, SectionFlagsGivePageProtections) {
         std::uint32_t protection;
     };
     const Case cases[] = {
-        {0xE0000000, vm::PAGE_EXECUTE_READWRITE}, {0x60000000, vm::PAGE_EXECUTE_READ},
-        {0xA0000000, vm::PAGE_EXECUTE_WRITECOPY}, {0x20000000, vm::PAGE_EXECUTE},
-        {0xC0000000, vm::PAGE_READWRITE},         {0x40000000, vm::PAGE_READONLY},
-        {0x80000000, vm::PAGE_WRITECOPY},         {0x00000000, vm::PAGE_NOACCESS},
+        {0xE0000000, vm::PAGE_EXECUTE_READWRITE},
+        {0x60000000, vm::PAGE_EXECUTE_READ},
+        {0xA0000000, vm::PAGE_EXECUTE_WRITECOPY},
+        {0x20000000, vm::PAGE_EXECUTE},
+        {0xC0000000, vm::PAGE_READWRITE},
+        {0x40000000, vm::PAGE_READONLY},
+        {0x80000000, vm::PAGE_WRITECOPY},
+        {0x00000000, vm::PAGE_NOACCESS},
         {0x44000000, vm::PAGE_READONLY | vm::PAGE_NOCACHE},
     };
     for (const Case& c : cases) EXPECT_EQ(pageProtectionFor(c.flags), c.protection) << std::hex << c.flags;
@@ -307,15 +314,19 @@ TEST_F(PeLoader, RejectsImagesThatAreNotWhatTheyClaim) {
     EXPECT_FALSE(loader.LoadFromStream(&empty));
     EXPECT_TRUE(damaged([](auto&) {}));
     EXPECT_FALSE(damaged([](auto& b) { b[0] = 'N'; }));
-    EXPECT_FALSE(damaged([](auto& b) { put32(b, 60, static_cast<std::uint32_t>(b.size()) + 1); })) << "NT headers past the end";
+    EXPECT_FALSE(damaged([](auto& b) { put32(b, 60, static_cast<std::uint32_t>(b.size()) + 1); }))
+        << "NT headers past the end";
     EXPECT_FALSE(damaged([](auto& b) { put32(b, 60, 0xFFFFFFF0); }));
     EXPECT_FALSE(damaged([](auto& b) { b[0x81] = 'X'; })) << "PE signature";
     EXPECT_FALSE(damaged([](auto& b) { put16(b, 0x84, 0x8664); })) << "machine";
     EXPECT_FALSE(damaged([](auto& b) { put16(b, 0x86, 0); })) << "no sections";
-    EXPECT_FALSE(damaged([](auto& b) { put16(b, 0x86, 0xFFFF); })) << "more section headers than the file holds";
+    EXPECT_FALSE(damaged([](auto& b) { put16(b, 0x86, 0xFFFF); }))
+        << "more section headers than the file holds";
     EXPECT_FALSE(damaged([](auto& b) { b.resize(b.size() - 1); })) << "the last section's raw data is short";
-    EXPECT_FALSE(damaged([](auto& b) { put32(b, 0x80 + 24 + 224 + 12, 0x7FFFF000); })) << "section beyond the image size";
-    EXPECT_FALSE(damaged([](auto& b) { put32(b, 0x80 + 24 + 60, 0x100000); })) << "headers larger than the image";
+    EXPECT_FALSE(damaged([](auto& b) { put32(b, 0x80 + 24 + 224 + 12, 0x7FFFF000); }))
+        << "section beyond the image size";
+    EXPECT_FALSE(damaged([](auto& b) { put32(b, 0x80 + 24 + 60, 0x100000); }))
+        << "headers larger than the image";
 }
 
 TEST_F(PeLoader, ARelocationOutsideEverySectionFailsAndReleasesTheLoad) {
@@ -355,7 +366,8 @@ TEST_F(PeLoader, DamagedImagesNeverCrashTheLoader) {
     put32(sectionBytes(image, kData), 0x40, kConst + 0x610);
     putText(rdata, 0x612, "Alpha");
     image.directories[1] = {kConst + 0x500, 40};
-    image.directories[0] = {kConst, peimage::writeExports(rdata, kConst, kConst, {{"Play", kText, ""}, {"Fwd", 0, "fake.Beta"}})};
+    image.directories[0] = {
+        kConst, peimage::writeExports(rdata, kConst, kConst, {{"Play", kText, ""}, {"Fwd", 0, "fake.Beta"}})};
     const std::vector<std::uint8_t> good = image.build();
     {
         TDLLLoader loader;
@@ -364,7 +376,8 @@ TEST_F(PeLoader, DamagedImagesNeverCrashTheLoader) {
     }
     for (std::size_t length = 1; length < good.size(); length += length < 0x500 ? 1 : 7) {
         TDLLLoader loader;
-        load(loader, std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)));
+        load(loader,
+             std::vector<std::uint8_t>(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)));
     }
     std::mt19937 random(20261208);
     for (int round = 0; round < 3000; ++round) {
