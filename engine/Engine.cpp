@@ -2,8 +2,19 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 
 namespace engine {
+
+namespace {
+
+// Said once per process, on the standard error, so a user with broken sound is not left guessing.
+void tellSilentDevice(const char* why) {
+    static std::atomic<bool> told{false};
+    if (!told.exchange(true)) std::fprintf(stderr, "Quillon: %s; playing on the silent device.\n", why);
+}
+
+}  // namespace
 
 Engine& Engine::instance() {
     static Engine engine;
@@ -31,7 +42,10 @@ MixSettings Engine::mixSettings() const {
 bool Engine::init(int deviceNumber, DWORD freq) {
     outputRate = freq >= 8000 && freq <= 192000 ? static_cast<int>(freq) : 44100;
     auto renderFunction = [this](float* out, std::size_t frames) { render(out, frames); };
-    if (deviceNumber != 0) output = openSystemOutput(outputRate, renderFunction);
+    if (deviceNumber != 0) {
+        output = openSystemOutput(outputRate, renderFunction);
+        if (!output) tellSilentDevice("no sound output could be opened");
+    }
     if (!output) output = openNullOutput(outputRate, renderFunction);
     if (!output->start()) {
         output.reset();
@@ -137,11 +151,27 @@ void Engine::decodeLoop() {
         }
         for (auto& channelPointer : snapshot) channelPointer->fillAhead();
         snapshot.clear();
+        replaceFailedOutput();
         wakeLock.lock();
         // Each ring holds half a second; topping up every 50 ms (or when woken by a new channel,
         // a play or a seek) keeps it well ahead without waking often.
         decodeWake_.wait_for(wakeLock, std::chrono::milliseconds(50));
     }
+}
+
+void Engine::replaceFailedOutput() {
+    std::unique_ptr<Output> failed;
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock);
+        if (!initialized || !output || output->isNull() || !output->failed()) return;
+        failed = std::move(output);
+        device = 0;
+        output = openNullOutput(outputRate, [this](float* out, std::size_t frames) { render(out, frames); });
+        output->start();
+    }
+    tellSilentDevice(("the sound output (" + failed->description() + ") stopped taking sound").c_str());
+    // Outside the lock: its thread may be waiting for it.
+    failed->stop();
 }
 
 bool Engine::startRecording(HRECORD handle, DWORD freq, DWORD chans, RECORDPROC proc, void* user) {

@@ -71,6 +71,8 @@ private:
     Engine() = default;
     void render(float* out, std::size_t frames);
     void decodeLoop();
+    // Replaces an output that stopped taking sound by the silent device, saying so once.
+    void replaceFailedOutput();
 
     std::atomic<int> error_{BASS_OK};
     std::map<DWORD, std::shared_ptr<Channel>> channels_;

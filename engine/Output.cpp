@@ -138,7 +138,9 @@ public:
         parameters.device = device;
         parameters.channelCount = 2;
         parameters.sampleFormat = paFloat32;
-        parameters.suggestedLatency = info->defaultLowOutputLatency;
+        // The device's high latency: at its low one, a stream through ALSA's plugin for a sound
+        // server stops after a few callbacks.
+        parameters.suggestedLatency = info->defaultHighOutputLatency;
         if (Pa_OpenStream(&stream_, nullptr, &parameters, rate_, paFramesPerBufferUnspecified, paNoFlag, callback,
                           this) != paNoError) {
             stream_ = nullptr;
@@ -152,21 +154,32 @@ public:
     bool start() override {
         if (stream_ == nullptr) return false;
         if (Pa_IsStreamActive(stream_) == 1) return true;
+        lastCallback_.store(now(), std::memory_order_relaxed);
         return Pa_StartStream(stream_) == paNoError;
     }
     void stop() override {
-        if (stream_ != nullptr && Pa_IsStreamStopped(stream_) == 0) Pa_StopStream(stream_);
+        // Aborted, not drained: a stream whose callbacks stopped would never drain.
+        if (stream_ != nullptr && Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
     }
     double latencySeconds() const override { return latency_; }
     std::string description() const override { return name_; }
     bool isNull() const override { return false; }
+    // The stream calls back every few milliseconds for as long as it runs, silence or not.
+    bool failed() const override {
+        return now() - lastCallback_.load(std::memory_order_relaxed) > std::max(1.5, 10 * latency_);
+    }
 
 private:
+    static double now() {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+    }
     static int callback(const void*, void* output, unsigned long frames, const PaStreamCallbackTimeInfo*,
                         PaStreamCallbackFlags, void* self) {
         auto* out = static_cast<float*>(output);
         std::fill(out, out + 2 * frames, 0.0f);
-        static_cast<PortAudioOutput*>(self)->render_(out, frames);
+        auto* portAudio = static_cast<PortAudioOutput*>(self);
+        portAudio->render_(out, frames);
+        portAudio->lastCallback_.store(now(), std::memory_order_relaxed);
         return paContinue;
     }
 
@@ -176,6 +189,7 @@ private:
     PaStream* stream_ = nullptr;
     double latency_ = 0;
     std::string name_;
+    std::atomic<double> lastCallback_{0.0};
 };
 
 }  // namespace
@@ -185,6 +199,7 @@ std::unique_ptr<Output> openNullOutput(int rate, RenderFunction render) {
 }
 
 std::unique_ptr<Output> openSystemOutput(int rate, RenderFunction render) {
+    if (auto pulse = openPulseOutput(rate, render)) return pulse;
     auto output = std::make_unique<PortAudioOutput>(rate, std::move(render));
     if (!output->open()) return nullptr;
     return output;

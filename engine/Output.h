@@ -1,6 +1,8 @@
 #pragma once
-// Where mixed sound goes: the system's default output through PortAudio, or a null device that
-// consumes sound in real time and discards it (for machines without sound, and for device 0).
+// Where mixed sound goes: a PulseAudio server (most desktops, PipeWire included), else the
+// system's default output through PortAudio (plain ALSA, JACK), or a null device that consumes
+// sound in real time and discards it (for machines without sound, for device 0, and in place of an
+// output that stopped working).
 
 #include <functional>
 #include <memory>
@@ -21,11 +23,16 @@ public:
     virtual double latencySeconds() const = 0;
     virtual std::string description() const = 0;
     virtual bool isNull() const = 0;
+    // True once the output has stopped taking sound (its callbacks never started or stopped, or its
+    // server went away). Any thread.
+    virtual bool failed() const { return false; }
 };
 
 std::unique_ptr<Output> openNullOutput(int rate, RenderFunction render);
 // Null when the system has no usable default output.
 std::unique_ptr<Output> openSystemOutput(int rate, RenderFunction render);
+// Null when no PulseAudio server answers.
+std::unique_ptr<Output> openPulseOutput(int rate, RenderFunction render);
 
 // Whether the system offers a default input device, and its name.
 bool systemInputAvailable(std::string& name);
