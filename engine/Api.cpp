@@ -95,7 +95,7 @@ EXPORT DWORD BASS_GetConfig(DWORD option) {
         if (found != E().config.end()) return succeed(found->second);
         switch (option) {
             case BASS_CONFIG_BUFFER: return succeed<DWORD>(500);
-            case BASS_CONFIG_UPDATEPERIOD: return succeed<DWORD>(5);
+            case BASS_CONFIG_UPDATEPERIOD: return succeed<DWORD>(100);
             case BASS_CONFIG_GVOL_SAMPLE:
             case BASS_CONFIG_GVOL_STREAM:
             case BASS_CONFIG_GVOL_MUSIC: return succeed<DWORD>(100);
@@ -573,12 +573,16 @@ EXPORT DWORD BASS_ChannelSetFlags(DWORD handle, DWORD) {
 
 EXPORT BOOL BASS_ChannelPreBuf(DWORD handle) {
     std::shared_ptr<Channel> channel;
+    double blockSeconds = 0.1;
+    bool floatDsp = false;
     {
         std::lock_guard<std::recursive_mutex> guard(E().lock);
         channel = lookup(handle);
         if (!channel) return 0;
+        blockSeconds = E().updatePeriodSeconds();
+        floatDsp = E().mixSettings().floatDsp;
     }
-    channel->fillAhead();
+    channel->fillAhead(blockSeconds, floatDsp);
     return succeed(1);
 }
 
@@ -672,6 +676,9 @@ EXPORT DWORD BASS_ChannelIsSliding(DWORD handle) {
     auto channel = lookup(handle);
     if (!channel) return 0;
     DWORD sliding = 0;
+    // A slide runs on the clock of the channel's playback: set on a stopped or paused channel, it
+    // waits, and counts as sliding once the channel plays.
+    if (channel->state != PlayState::playing) return succeed(sliding);
     if (channel->frequencySlide.active) sliding |= BASS_SLIDE_FREQ;
     if (channel->volumeSlide.active) sliding |= BASS_SLIDE_VOL;
     if (channel->panSlide.active) sliding |= BASS_SLIDE_PAN;
@@ -803,20 +810,27 @@ EXPORT HDSP BASS_ChannelSetDSP(DWORD handle, DSPPROC proc, void* user, int prior
         if (!channel) return HDSP{0};
         if (proc == nullptr) return fail<HDSP>(BASS_ERROR_ILLPARAM, 0);
         const HDSP dsp = E().nextDspHandle();
-        // Higher priority first; among equals, the one added earlier first.
-        const auto position = std::find_if(channel->dsps.begin(), channel->dsps.end(),
-                                           [priority](const DspEntry& entry) { return entry.priority < priority; });
-        channel->dsps.insert(position, {dsp, proc, user, priority});
+        channel->addDsp({dsp, proc, user, priority});
+        channel->redecodeFromPlayback();
+        E().wakeDecoder();
         return succeed(dsp);
     });
 }
 
 EXPORT BOOL BASS_ChannelRemoveDSP(DWORD handle, HDSP dsp) {
+    std::shared_ptr<Channel> channel;
+    {
+        std::lock_guard<std::recursive_mutex> guard(E().lock);
+        channel = lookup(handle);
+        if (!channel) return 0;
+    }
+    // Without the engine lock: this waits for the effect chain running on the decode thread, whose
+    // routines may be waiting for that lock.
+    if (!channel->removeDsp(dsp)) return fail(BASS_ERROR_HANDLE, 0);
     std::lock_guard<std::recursive_mutex> guard(E().lock);
-    auto channel = lookup(handle);
-    if (!channel) return 0;
-    const auto removed = std::erase_if(channel->dsps, [dsp](const DspEntry& entry) { return entry.handle == dsp; });
-    return removed > 0 ? succeed(1) : fail(BASS_ERROR_HANDLE, 0);
+    channel->redecodeFromPlayback();
+    E().wakeDecoder();
+    return succeed(1);
 }
 
 EXPORT BOOL BASS_ChannelSetEAXMix(DWORD, float) { return fail(BASS_ERROR_NOEAX, 0); }

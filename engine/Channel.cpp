@@ -45,21 +45,43 @@ Channel::~Channel() {
     if (resampler_ != nullptr) src_delete(resampler_);
 }
 
-bool Channel::fillAhead() {
+bool Channel::fillAhead(double blockSeconds, bool floatDsp) {
     if (isDecodeOnly() || decoderEnded_) return false;
-    std::lock_guard<std::mutex> lock(decodeMutex);
-    if (retired_) return false;
+    const auto blockFrames = std::clamp<std::size_t>(static_cast<std::size_t>(std::lround(blockSeconds * sourceRate)),
+                                                     64, ring_.capacity());
+    std::vector<float> block(2 * blockFrames);
     bool decoded = false;
-    while (!decoderEnded_ && ring_.space() >= kDecodeChunkFrames) {
-        const std::size_t got = decoder_->read(decodeScratch_.data(), kDecodeChunkFrames);
-        if (got == 0) {
-            if (decoder_->finished()) decoderEnded_ = true;
-            break;
+    for (;;) {
+        std::uint64_t generation = 0;
+        std::size_t got = 0;
+        bool ended = false;
+        {
+            std::lock_guard<std::mutex> lock(decodeMutex);
+            if (retired_ || decoderEnded_ || ring_.space() < blockFrames) break;
+            generation = seekGeneration_;
+            while (got < blockFrames) {
+                const std::size_t read = decoder_->read(decodeScratch_.data(), std::min(kDecodeChunkFrames, blockFrames - got));
+                if (read == 0) {
+                    ended = decoder_->finished();
+                    break;
+                }
+                toStereo(decodeScratch_.data(), sourceChannels, read, block.data() + 2 * got);
+                got += read;
+            }
         }
-        toStereo(decodeScratch_.data(), sourceChannels, got, stereoScratch_.data());
-        ring_.push(stereoScratch_.data(), got);
-        decodedFrames_ += static_cast<std::int64_t>(got);
-        decoded = true;
+        // Outside the decode lock: an effect routine may call the library, which may be waiting
+        // for that lock on another thread.
+        runDsps(block.data(), got, 2, floatDsp);
+        {
+            std::lock_guard<std::mutex> lock(decodeMutex);
+            if (retired_) break;
+            if (generation != seekGeneration_) continue;  // a seek came in between: the block is stale
+            ring_.push(block.data(), got);
+            decodedFrames_ += static_cast<std::int64_t>(got);
+            if (ended) decoderEnded_ = true;
+        }
+        if (got > 0) decoded = true;
+        if (got < blockFrames) break;
     }
     return decoded;
 }
@@ -74,6 +96,7 @@ bool Channel::seekFrame(std::int64_t frame) {
     if (frame < 0 || (lengthFrames >= 0 && frame > lengthFrames)) return false;
     if (!decoder_->seek(frame)) return false;
     ring_.clear();
+    ++seekGeneration_;
     decoderEnded_ = false;
     decodedFrames_ = frame;
     consumed_ = frame;
@@ -84,26 +107,60 @@ bool Channel::seekFrame(std::int64_t frame) {
     return true;
 }
 
-void Channel::runDsps(float* stereo, std::size_t frames, const MixSettings& mix) {
-    runDspsNative(stereo, frames, 2, mix);
+void Channel::addDsp(const DspEntry& entry) {
+    std::lock_guard<std::mutex> lock(dspMutex_);
+    const auto position = std::find_if(dsps_.begin(), dsps_.end(),
+                                       [&entry](const DspEntry& other) { return other.priority < entry.priority; });
+    dsps_.insert(position, entry);
 }
 
-void Channel::runDspsNative(float* samples, std::size_t frames, int channels, const MixSettings& mix) {
-    if (dsps.empty() || frames == 0) return;
+bool Channel::removeDsp(HDSP dsp) {
+    std::lock_guard<std::recursive_mutex> running(dspRunMutex_);
+    std::lock_guard<std::mutex> lock(dspMutex_);
+    return std::erase_if(dsps_, [dsp](const DspEntry& entry) { return entry.handle == dsp; }) > 0;
+}
+
+bool Channel::dspPresent(HDSP dsp) const {
+    std::lock_guard<std::mutex> lock(dspMutex_);
+    return std::any_of(dsps_.begin(), dsps_.end(), [dsp](const DspEntry& entry) { return entry.handle == dsp; });
+}
+
+void Channel::redecodeFromPlayback() {
+    if (isDecodeOnly()) return;
+    std::lock_guard<std::mutex> lock(decodeMutex);
+    if (retired_ || !decoder_->seek(consumed_)) return;
+    ring_.clear();
+    ++seekGeneration_;
+    decoderEnded_ = false;
+    decodedFrames_ = consumed_;
+    pending_.clear();
+    pendingOffset_ = 0;
+    if (resampler_ != nullptr) src_reset(resampler_);
+}
+
+void Channel::runDsps(float* samples, std::size_t frames, int channels, bool floatDsp) {
+    std::vector<DspEntry> chain;
+    {
+        std::lock_guard<std::mutex> lock(dspMutex_);
+        chain = dsps_;
+    }
+    if (chain.empty() || frames == 0) return;
+    std::lock_guard<std::recursive_mutex> running(dspRunMutex_);
     const std::size_t count = frames * static_cast<std::size_t>(channels);
-    if (mix.floatDsp) {
-        for (const DspEntry& dsp : dsps) {
-            dsp.proc(dsp.handle, handle, samples, static_cast<DWORD>(count * sizeof(float)), dsp.user);
-        }
-        return;
+    std::vector<std::int16_t> shorts;
+    if (!floatDsp) {
+        shorts.resize(count);
+        for (std::size_t i = 0; i < count; ++i) shorts[i] = toInt16(samples[i]);
     }
-    std::vector<std::int16_t>& shorts = shortScratch_;  // kept between calls: no allocation while mixing
-    shorts.resize(count);
-    for (std::size_t i = 0; i < count; ++i) shorts[i] = toInt16(samples[i]);
-    for (const DspEntry& dsp : dsps) {
-        dsp.proc(dsp.handle, handle, shorts.data(), static_cast<DWORD>(count * sizeof(std::int16_t)), dsp.user);
+    void* buffer = floatDsp ? static_cast<void*>(samples) : static_cast<void*>(shorts.data());
+    const auto bytes = static_cast<DWORD>(count * (floatDsp ? sizeof(float) : sizeof(std::int16_t)));
+    for (const DspEntry& dsp : chain) {
+        // The chain is a copy, so routines may change it; one removed meanwhile is skipped.
+        if (dspPresent(dsp.handle)) dsp.proc(dsp.handle, handle, buffer, bytes, dsp.user);
     }
-    for (std::size_t i = 0; i < count; ++i) samples[i] = shorts[i] / 32768.0f;
+    if (!floatDsp) {
+        for (std::size_t i = 0; i < count; ++i) samples[i] = shorts[i] / 32768.0f;
+    }
 }
 
 void Channel::advanceSlides(double seconds) {
@@ -185,7 +242,6 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
                 }
                 break;
             }
-            runDsps(pending_.data(), got, mix);
         }
         float* input = pending_.data() + 2 * pendingOffset_;
         const std::size_t inputFrames = pendingFrames();
@@ -247,7 +303,11 @@ std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, c
     const std::size_t wanted = bytes / frameBytes;
     std::size_t done = 0;
     // Float samples without effect routines go straight into the caller's buffer.
-    const bool direct = asFloat && dsps.empty();
+    bool direct = asFloat;
+    {
+        std::lock_guard<std::mutex> dspLock(dspMutex_);
+        direct = direct && dsps_.empty();
+    }
     std::vector<float>& samples = decodeScratch_;
     while (done < wanted && !decoderEnded_) {
         const std::size_t chunk = std::min(kDecodeChunkFrames, wanted - done);
@@ -259,7 +319,7 @@ std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, c
             break;
         }
         if (!direct) {
-            runDspsNative(samples.data(), got, sourceChannels, mix);
+            runDsps(samples.data(), got, sourceChannels, mix.floatDsp);
             const std::size_t count = got * static_cast<std::size_t>(sourceChannels);
             auto* bytesOut = static_cast<std::uint8_t*>(buffer) + done * frameBytes;
             if (asFloat) {

@@ -2,8 +2,9 @@
 // One playable channel (a stream or a music): its decoder, the frames decoded ahead, the playback
 // state, attributes and their slides, effect routines, syncs and the recent output for levels.
 //
-// Threads: the decode thread calls fillAhead (under decodeMutex); the mixing thread calls render
-// (under the engine's mix lock); control calls take the locks they need, briefly.
+// Threads: the decode thread calls fillAhead, which decodes under decodeMutex and runs the effect
+// routines on each block outside it; the mixing thread calls render (under the engine's mix lock);
+// control calls take the locks they need, briefly.
 
 #include <samplerate.h>
 
@@ -72,8 +73,9 @@ public:
     int bytesPerFrame() const { return sourceChannels * ((flags & BASS_SAMPLE_FLOAT) ? 4 : 2); }
     MusicDecoder* music() { return kind == Kind::music ? static_cast<MusicDecoder*>(decoder_.get()) : nullptr; }
 
-    // Decode thread: keeps the ring topped up. Returns true when it decoded something.
-    bool fillAhead();
+    // Decode thread: keeps the ring topped up, in blocks of `blockSeconds` (the update period), each
+    // through the effect routines before it enters the ring. Returns true when it decoded something.
+    bool fillAhead(double blockSeconds = 0.1, bool floatDsp = false);
     // Waits for any decoding in progress and makes every later fillAhead do nothing: after this the
     // caller may release the stream's memory, even while the decode thread still holds the channel.
     void retire();
@@ -88,11 +90,19 @@ public:
     double frequency;     // playback rate in Hz
     Slide volumeSlide, panSlide, frequencySlide;
     bool stopAfterFade = false;
-    std::vector<DspEntry> dsps;
     std::vector<SyncEntry> syncs;
+
+    // Effect routines, higher priority first (among equals, the earlier first). Any thread,
+    // effect routines included. removeDsp waits for the chain if it runs on another thread, so
+    // the routine is never called after it returns: call it without the engine lock.
+    void addDsp(const DspEntry& entry);
+    bool removeDsp(HDSP dsp);
 
     // Moves to a source frame (takes the decode lock; the caller holds the mix lock).
     bool seekFrame(std::int64_t frame);
+    // Drops what was decoded ahead and decodes again from what has been played, so that a change
+    // of the effect routines is heard at once (the caller holds the mix lock).
+    void redecodeFromPlayback();
     std::int64_t consumedFrames() const { return consumed_; }
     bool atEnd() const { return decoderEnded_ && ring_.available() == 0 && pendingFrames() == 0; }
 
@@ -111,8 +121,9 @@ public:
     std::uint64_t sourceSize();
 
 private:
-    void runDsps(float* stereo, std::size_t frames, const MixSettings& mix);
-    void runDspsNative(float* samples, std::size_t frames, int channels, const MixSettings& mix);
+    // Runs the chain on a block, in 32-bit float or 16-bit samples. Called without decodeMutex.
+    void runDsps(float* samples, std::size_t frames, int channels, bool floatDsp);
+    bool dspPresent(HDSP dsp) const;
     std::size_t pendingFrames() const { return pending_.size() / 2 - pendingOffset_; }
     void advanceSlides(double seconds);
     void keepOutput(const float* stereo, std::size_t frames);
@@ -121,7 +132,10 @@ private:
     FrameRing ring_;
     std::vector<float> decodeScratch_;
     std::vector<float> stereoScratch_;
-    std::vector<std::int16_t> shortScratch_;
+    mutable std::mutex dspMutex_;
+    std::recursive_mutex dspRunMutex_;  // held while the chain runs
+    std::vector<DspEntry> dsps_;
+    std::uint64_t seekGeneration_ = 0;  // under decodeMutex: blocks decoded before a seek are dropped
     std::atomic<bool> decoderEnded_{false};
     bool retired_ = false;  // under decodeMutex  // set by the decode thread, read by the mixer
     std::int64_t decodedFrames_ = 0;

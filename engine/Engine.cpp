@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <algorithm>
 #include <cstdio>
 
 namespace engine {
@@ -37,6 +38,11 @@ MixSettings Engine::mixSettings() const {
     settings.masterGain = std::min<DWORD>(masterVolume, 100) / 100.0;
     settings.floatDsp = value(BASS_CONFIG_FLOATDSP, 0) != 0;
     return settings;
+}
+
+double Engine::updatePeriodSeconds() const {
+    const auto period = config.find(BASS_CONFIG_UPDATEPERIOD);
+    return std::clamp<DWORD>(period == config.end() ? 100 : period->second, 5, 100) / 1000.0;
 }
 
 bool Engine::init(int deviceNumber, DWORD freq) {
@@ -120,18 +126,18 @@ std::int64_t Engine::audibleFrame(const Channel& channel) const {
 void Engine::render(float* out, std::size_t frames) {
     const auto begin = std::chrono::steady_clock::now();
     std::vector<SyncEntry> fired;
+    std::vector<DWORD> firedOn;  // the channel of each fired sync
     {
         std::lock_guard<std::recursive_mutex> guard(lock);
         if (outputPaused || !initialized) return;
         const MixSettings settings = mixSettings();
         for (auto& [handle, channel] : channels_) {
             if (channel->isDecodeOnly()) continue;
-            const std::size_t before = fired.size();
             channel->render(out, frames, settings, fired);
-            for (std::size_t i = before; i < fired.size(); ++i) {
-                fired[i].proc(fired[i].handle, handle, 0, fired[i].user);
-            }
+            firedOn.resize(fired.size(), handle);
         }
+        // Called once the loop over the channels is done: a sync may free its own channel.
+        for (std::size_t i = 0; i < fired.size(); ++i) fired[i].proc(fired[i].handle, firedOn[i], 0, fired[i].user);
     }
     const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     const double available = static_cast<double>(frames) / outputRate;
@@ -145,11 +151,15 @@ void Engine::decodeLoop() {
     while (decodeRunning_) {
         wakeLock.unlock();
         std::vector<std::shared_ptr<Channel>> snapshot;
+        double blockSeconds = 0.1;
+        bool floatDsp = false;
         {
             std::lock_guard<std::recursive_mutex> guard(lock);
             for (auto& entry : channels_) snapshot.push_back(entry.second);
+            blockSeconds = updatePeriodSeconds();
+            floatDsp = mixSettings().floatDsp;
         }
-        for (auto& channelPointer : snapshot) channelPointer->fillAhead();
+        for (auto& channelPointer : snapshot) channelPointer->fillAhead(blockSeconds, floatDsp);
         snapshot.clear();
         replaceFailedOutput();
         wakeLock.lock();

@@ -38,6 +38,9 @@ public:
     DWORD masterVolume = 100;
     std::map<DWORD, DWORD> config;
     MixSettings mixSettings() const;
+    // The decode blocks' length (the update period, 5 to 100 ms) and sample kind for the effect
+    // routines. The caller holds `lock`.
+    double updatePeriodSeconds() const;
 
     // The caller holds `lock` for init, and does not hold it for free.
     bool init(int device, DWORD freq);

@@ -20,6 +20,7 @@ public:
         return (w + capacity_ - r) % capacity_;
     }
     std::size_t space() const { return capacity_ - 1 - available(); }
+    std::size_t capacity() const { return capacity_ - 1; }
 
     // Producer side.
     std::size_t push(const float* frames, std::size_t count) {

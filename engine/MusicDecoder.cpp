@@ -40,10 +40,14 @@ public:
     bool seekSeconds(double seconds) override {
         try {
             module_->set_position_seconds(seconds);
-            return true;
         } catch (...) {
             return false;
         }
+        // The module player starts over from the module's own speed and channel volumes at every
+        // seek or restart; what the caller set holds until the caller changes it.
+        if (speedSet_ > 0) setSpeed(speedSet_);
+        for (const auto& [channel, volume] : channelVolumes_) setChannelVolume(channel, volume);
+        return true;
     }
 
     std::string name() const override {
@@ -62,6 +66,7 @@ public:
         if (interactive_ == nullptr || ticksPerRow < 1 || ticksPerRow > 255) return false;
         try {
             interactive_->set_current_speed(ticksPerRow);
+            speedSet_ = ticksPerRow;
             return true;
         } catch (...) {
             return false;
@@ -96,7 +101,8 @@ public:
 private:
     std::unique_ptr<openmpt::module_ext> module_;
     openmpt::ext::interactive* interactive_ = nullptr;
-    std::map<int, int> channelVolumes_;
+    std::map<int, int> channelVolumes_;  // as the caller set them
+    int speedSet_ = 0;                    // as the caller set it; 0 while never set
     int rate_;
     double duration_ = 0;
 };

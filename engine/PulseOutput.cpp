@@ -1,6 +1,6 @@
 // The default output on a PulseAudio server (and on PipeWire, which speaks its protocol), driven by
 // the server: it asks for sound when its buffer runs low, and the request is rendered on the spot,
-// like a sound card's callback. The buffer is chosen on purpose: 40 ms in all, enough for a
+// like a sound card's callback. The buffer is chosen on purpose: 80 ms in all, enough for a
 // desktop under load, small enough that the sound follows play, pause and seeks at once. The
 // position stays what is audible through the latency the server reports (interpolated between its
 // timing updates), taken after every write.
@@ -18,8 +18,8 @@ namespace engine {
 
 namespace {
 
-constexpr double kServerBufferSeconds = 0.040;
-constexpr double kRequestSeconds = 0.005;
+constexpr double kServerBufferSeconds = 0.080;
+constexpr double kRequestSeconds = 0.010;
 
 double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 

@@ -286,6 +286,9 @@ BOOL BASS_ChannelStop(DWORD handle);
 BOOL BASS_ChannelPause(DWORD handle);
 BOOL BASS_ChannelSetAttributes(DWORD handle, int freq, int volume, int pan);
 BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD* freq, DWORD* volume, int* pan);
+/* A slide runs on the clock of the channel's playback: it advances only while the channel plays,
+   so a slide set on a stopped or paused channel starts (or goes on) when the channel plays, and
+   BASS_ChannelIsSliding reports it only then. */
 BOOL BASS_ChannelSlideAttributes(DWORD handle, int freq, int volume, int pan, DWORD time);
 DWORD BASS_ChannelIsSliding(DWORD handle);
 BOOL BASS_ChannelSet3DAttributes(DWORD handle, int mode, float min, float max, int iangle, int oangle, int outvol);

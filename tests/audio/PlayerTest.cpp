@@ -229,6 +229,8 @@ TEST_F(PlayerTest, FadeOutStartsOnceAtTheFirstTickWithTenSecondsLeft) {
     player->SetFadeOut(true);
     player->LoadFromFile(folder.wav("fade.wav", 30.0));
     EXPECT_TRUE(player->fadeTimerEnabled());
+    EXPECT_EQ(bassdll::BASS_ChannelIsSliding(player->channel()), 0u) << "the fade-in waits for play";
+    player->Play();
     EXPECT_EQ(bassdll::BASS_ChannelIsSliding(player->channel()), static_cast<DWORD>(BASS_SLIDE_VOL)) << "fade-in";
     DWORD volume = 99;
     bassdll::BASS_ChannelGetAttributes(player->channel(), nullptr, &volume, nullptr);
@@ -243,6 +245,32 @@ TEST_F(PlayerTest, FadeOutStartsOnceAtTheFirstTickWithTenSecondsLeft) {
     EXPECT_EQ(bassdll::BASS_ChannelIsSliding(player->channel()), static_cast<DWORD>(BASS_SLIDE_VOL));
     EXPECT_EQ(player->Status(), sndPlaying) << "a volume slide counts as playing";
     EXPECT_FALSE(player->fadeTimerEnabled()) << "once per load";
+}
+
+TEST_F(PlayerTest, AFadeInRunsWhileTheSongPlaysAndAPauseHoldsIt) {
+    player->SetFadeOut(true);
+    player->SetFadeOutTime(1);
+    player->LoadFromFile(folder.wav("fade-in.wav", 5.0));
+    EXPECT_EQ(player->Status(), sndStopped) << "loaded, not yet playing";
+    player->Play();
+    EXPECT_EQ(bassdll::BASS_ChannelIsActive(player->channel()), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+    std::this_thread::sleep_for(300ms);
+    DWORD volume = 0;
+    bassdll::BASS_ChannelGetAttributes(player->channel(), nullptr, &volume, nullptr);
+    EXPECT_GT(volume, 5u);
+    EXPECT_LT(volume, 95u);
+    player->Pause();
+    EXPECT_EQ(player->Status(), sndPaused);
+    std::this_thread::sleep_for(300ms);
+    DWORD held = 0;
+    bassdll::BASS_ChannelGetAttributes(player->channel(), nullptr, &held, nullptr);
+    EXPECT_LE(held, volume + 10) << "the fade waits while paused";
+    player->Play();
+    EXPECT_EQ(bassdll::BASS_ChannelIsActive(player->channel()), static_cast<DWORD>(BASS_ACTIVE_PLAYING)) << "resumed";
+    std::this_thread::sleep_for(1000ms);
+    bassdll::BASS_ChannelGetAttributes(player->channel(), nullptr, &volume, nullptr);
+    EXPECT_EQ(volume, 100u) << "the fade-in ended";
+    EXPECT_GT(player->Position(), 0u);
 }
 
 TEST_F(PlayerTest, ASongOfFiveSecondsNeverFadesOut) {
@@ -280,4 +308,43 @@ TEST_F(PlayerTest, ResourcesLoadAsMusicOrStreamAndAMissingOneRaises) {
         EXPECT_EQ(error.message(), QStringLiteral("Ressource NOSUCH wurde nicht gefunden"));
     }
     EXPECT_EQ(player->channel(), 0u) << "the previous channel was freed first";
+}
+
+namespace {
+
+// A stereo 44.1 kHz song of silence with one click of 0.5 at `clickFrame`.
+QString clickTrack(const Folder& folder, std::size_t clickFrame) {
+    const QString path = folder.file("click.wav");
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
+    std::vector<float> samples(2 * 44100, 0.0f);
+    samples[2 * clickFrame] = samples[2 * clickFrame + 1] = 0.5f;
+    sf_writef_float(file, samples.data(), 44100);
+    sf_close(file);
+    return path;
+}
+
+}  // namespace
+
+TEST_F(PlayerTest, EchoSoundsTwelveHundredFramesAfterTheClick) {
+    player->SetEcho(true);
+    player->LoadFromFile(clickTrack(folder, 1000));
+    player->Play();
+    // Once the echo has played, and while the click is still among the recent output.
+    const DWORD channel = player->channel();
+    const auto frameNow = [channel] {
+        return bassdll::BASS_ChannelBytes2Seconds(channel, bassdll::BASS_ChannelGetPosition(channel)) * 44100;
+    };
+    for (int i = 0; i < 400 && frameNow() < 2600; ++i) std::this_thread::sleep_for(2ms);
+    std::vector<float> recent(2 * 4096, 0.0f);
+    ASSERT_NE(bassdll::BASS_ChannelGetData(channel, recent.data(), static_cast<DWORD>(recent.size() * 4) | BASS_DATA_FLOAT),
+              static_cast<DWORD>(-1));
+    std::size_t click = 0;
+    while (click < 4096 && recent[2 * click] < 0.4f) ++click;
+    ASSERT_LT(click + 1200, 4096u) << "the click is among the recent output";
+    EXPECT_NEAR(recent[2 * (click + 1200)], 0.25f, 0.01f) << "its echo, from the other side at half";
+    EXPECT_NEAR(recent[2 * (click + 600)], 0.0f, 0.01f);
 }

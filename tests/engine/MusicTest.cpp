@@ -70,3 +70,19 @@ TEST_F(EngineTest, MusicSeeksBySecondsInTheLowWord) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     EXPECT_GT(BASS_ChannelGetLevel(music) & 0xFFFF, 0u);
 }
+
+TEST_F(EngineTest, SpeedAndChannelVolumesSetByTheCallerHoldOverSeeksAndRestarts) {
+    const auto module = fixtures::fourChannelModule();
+    const HMUSIC slow = loadModule(module, BASS_STREAM_DECODE | BASS_MUSIC_CALCLEN);
+    ASSERT_EQ(BASS_MusicSetAttribute(slow, BASS_MUSIC_ATTRIB_SPEED, 12), 12u);
+    ASSERT_TRUE(BASS_ChannelSetPosition(slow, BASS_MUSIC_POSITION_SECONDS | 0));
+    EXPECT_NEAR(static_cast<double>(renderedFrames(slow)) / 44100, 2 * 7.68, 0.3) << "still twice as slow";
+
+    const HMUSIC muted = loadModule(module);
+    for (DWORD channel = 0; channel < 4; ++channel) BASS_MusicSetAttribute(muted, BASS_MUSIC_ATTRIB_VOL_CHAN + channel, 0);
+    ASSERT_TRUE(BASS_ChannelSetPosition(muted, BASS_MUSIC_POSITION_SECONDS | 1));
+    ASSERT_TRUE(BASS_ChannelPlay(muted, 1));  // a restart, as the player's Play from stopped
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(BASS_ChannelGetLevel(muted), 0u) << "the channels stay silent";
+    EXPECT_EQ(BASS_MusicGetAttribute(muted, BASS_MUSIC_ATTRIB_VOL_CHAN + 3), 0u);
+}

@@ -1,3 +1,4 @@
+#include <atomic>
 #include <cmath>
 #include <vector>
 
@@ -83,7 +84,7 @@ void recordingDsp(HDSP, DWORD, void* buffer, DWORD length, void* user) {
     auto* log = static_cast<DspLog*>(user);
     const auto* samples = static_cast<const float*>(buffer);
     std::lock_guard<std::mutex> lock(log->mutex);
-    if (log->order.size() < 60) log->order.push_back(Id);
+    if (log->order.size() < 200) log->order.push_back(Id);
     for (DWORD i = 0; i < length / 4; ++i) {
         if (!(std::fabs(samples[i]) <= 1.0f)) log->sawFloats = false;
     }
@@ -102,12 +103,10 @@ TEST_F(EngineTest, EffectRoutinesRunByPriorityWithFloatSamples) {
     std::this_thread::sleep_for(100ms);
     {
         std::lock_guard<std::mutex> lock(log.mutex);
+        // Each addition decodes again with the new chain; the latest blocks went through all three.
         ASSERT_GE(log.order.size(), 6u);
-        for (std::size_t i = 0; i + 2 < 6; i += 3) {
-            EXPECT_EQ(log.order[i], 4);
-            EXPECT_EQ(log.order[i + 1], 3);
-            EXPECT_EQ(log.order[i + 2], 2);
-        }
+        const std::vector<int> latest(log.order.end() - 6, log.order.end());
+        EXPECT_EQ(latest, (std::vector<int>{4, 3, 2, 4, 3, 2}));
         EXPECT_TRUE(log.sawFloats);
         log.order.clear();
     }
@@ -206,4 +205,61 @@ TEST_F(EngineTest, PositionSyncFiresWhenPlaybackPassesItsByte) {
     EXPECT_EQ(calls.load(), 0);
     EXPECT_TRUE(waitFor([&] { return calls.load() == 1; }, 1000ms));
     EXPECT_FALSE(BASS_ChannelRemoveSync(stream, sync)) << "a one-time sync is gone once fired";
+}
+
+namespace {
+struct BlockLog {
+    std::mutex mutex;
+    std::vector<DWORD> lengths;
+};
+void blockLengthDsp(HDSP, DWORD, void*, DWORD length, void* user) {
+    auto* log = static_cast<BlockLog*>(user);
+    std::lock_guard<std::mutex> lock(log->mutex);
+    log->lengths.push_back(length);
+}
+struct Reentrant {
+    std::atomic<int> calls{0};
+    std::atomic<int> addedCalls{0};
+};
+void addedDsp(HDSP, DWORD, void*, DWORD, void* user) { ++static_cast<Reentrant*>(user)->addedCalls; }
+void selfReplacingDsp(HDSP dsp, DWORD channel, void*, DWORD, void* user) {
+    auto* state = static_cast<Reentrant*>(user);
+    if (state->calls++ == 0) {
+        BASS_ChannelSetDSP(channel, addedDsp, user, 0);
+        BASS_ChannelRemoveDSP(channel, dsp);
+    }
+}
+void freeOwnChannel(HSYNC, DWORD channel, DWORD, void* user) {
+    static_cast<std::atomic<BOOL>*>(user)->store(BASS_StreamFree(channel));
+}
+}  // namespace
+
+TEST_F(EngineTest, EffectRoutinesGetWholeUpdatePeriodsAheadOfPlayback) {
+    BASS_SetConfig(BASS_CONFIG_FLOATDSP, 1);
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("blocks.wav", Format::wav, 3.0).c_str(), 0, 0, 0);
+    BlockLog log;
+    ASSERT_NE(BASS_ChannelSetDSP(stream, blockLengthDsp, &log, 0), 0u);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(150ms);
+    std::lock_guard<std::mutex> lock(log.mutex);
+    ASSERT_GE(log.lengths.size(), 3u) << "the half second ahead goes through the routine at once";
+    for (const DWORD length : log.lengths) EXPECT_EQ(length, 4410u * 2 * sizeof(float)) << "100 ms at 44.1 kHz";
+}
+
+TEST_F(EngineTest, CallbacksMayChangeTheirOwnChannel) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("reentrant.wav", Format::wav, 2.0).c_str(), 0, 0, 0);
+    Reentrant state;
+    ASSERT_NE(BASS_ChannelSetDSP(stream, selfReplacingDsp, &state, 1), 0u);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(state.calls.load(), 1) << "removed from within, never called again";
+    EXPECT_GT(state.addedCalls.load(), 0) << "the routine it added runs";
+
+    const HSTREAM ending = BASS_StreamCreateFile(0, sine("ending.wav", Format::wav, 0.1).c_str(), 0, 0, 0);
+    std::atomic<BOOL> freed{0};
+    ASSERT_NE(BASS_ChannelSetSync(ending, BASS_SYNC_END, 0, freeOwnChannel, &freed), 0u);
+    BASS_ChannelPlay(ending, 0);
+    EXPECT_TRUE(waitFor([&] { return freed.load() != 0; }, 2s)) << "the end sync freed its own channel";
+    EXPECT_EQ(BASS_ChannelIsActive(ending), 0u);
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }
