@@ -33,14 +33,12 @@ test-x11: build
 	bash tests/x11/run.sh $(BUILD_DIR)/bin/quillon
 
 # The same tests, built with AddressSanitizer and UndefinedBehaviorSanitizer.
-# Allocation stacks are unwound in full, so that leaks of libraries loaded and unloaded again by
-# ALSA can be told apart by their loader (tools/lsan.supp).
 test-asan: deps
 	@test -f $(ASAN_BUILD_DIR)/build.ninja || \
 	  cmake -S . -B $(ASAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLON_SANITIZE=ON -DQUILLON_TESTS=ON $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD_DIR) -j $(JOBS)
 	cd $(ASAN_BUILD_DIR) && \
-	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:fast_unwind_on_malloc=0 \
+	  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	  LSAN_OPTIONS=suppressions=$(CURDIR)/tools/lsan.supp:print_suppressions=0 \
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)

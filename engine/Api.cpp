@@ -287,6 +287,7 @@ EXPORT DWORD BASS_MusicSetAttribute(HMUSIC handle, DWORD attrib, DWORD value) {
         if (!channel) return kFailDword;
         std::lock_guard<std::mutex> decodeLock(channel->decodeMutex);
         MusicDecoder* music = channel->music();
+        if (music == nullptr) return fail(BASS_ERROR_HANDLE, kFailDword);
         if (attrib == BASS_MUSIC_ATTRIB_SPEED) {
             if (!music->setSpeed(static_cast<int>(value))) return fail(BASS_ERROR_ILLPARAM, kFailDword);
             return succeed(value);
@@ -309,6 +310,7 @@ EXPORT DWORD BASS_MusicGetAttribute(HMUSIC handle, DWORD attrib) {
         if (!channel) return kFailDword;
         std::lock_guard<std::mutex> decodeLock(channel->decodeMutex);
         MusicDecoder* music = channel->music();
+        if (music == nullptr) return fail(BASS_ERROR_HANDLE, kFailDword);
         if (attrib == BASS_MUSIC_ATTRIB_SPEED) return succeed(static_cast<DWORD>(music->speed()));
         if (attrib >= BASS_MUSIC_ATTRIB_VOL_CHAN && attrib < BASS_MUSIC_ATTRIB_VOL_INST) {
             int volume = 0;

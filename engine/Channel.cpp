@@ -87,13 +87,20 @@ bool Channel::fillAhead(double blockSeconds, bool floatDsp) {
 }
 
 void Channel::retire() {
-    std::lock_guard<std::mutex> lock(decodeMutex);
-    retired_ = true;
+    std::unique_ptr<Decoder> closing;
+    {
+        std::lock_guard<std::mutex> lock(decodeMutex);
+        retired_ = true;
+        closing = std::move(decoder_);
+    }
+    // The decoder and its source close here, on the caller's thread: a file callback's close runs
+    // before the call that freed the stream returns, even while the decode thread still holds the
+    // channel.
 }
 
 bool Channel::seekFrame(std::int64_t frame) {
     std::lock_guard<std::mutex> lock(decodeMutex);
-    if (frame < 0 || (lengthFrames >= 0 && frame > lengthFrames)) return false;
+    if (retired_ || frame < 0 || (lengthFrames >= 0 && frame > lengthFrames)) return false;
     if (!decoder_->seek(frame)) return false;
     ring_.clear();
     ++seekGeneration_;
@@ -298,6 +305,7 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
 
 std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, const MixSettings& mix) {
     std::lock_guard<std::mutex> lock(decodeMutex);
+    if (retired_) return 0;
     const std::size_t sampleBytes = asFloat ? 4 : 2;
     const std::size_t frameBytes = sampleBytes * static_cast<std::size_t>(sourceChannels);
     const std::size_t wanted = bytes / frameBytes;
@@ -338,17 +346,17 @@ std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, c
 
 bool Channel::tags(DWORD kindValue, std::string& out) {
     std::lock_guard<std::mutex> lock(decodeMutex);
-    return decoder_->tags(kindValue, out);
+    return !retired_ && decoder_->tags(kindValue, out);
 }
 
 std::uint64_t Channel::sourcePosition() {
     std::lock_guard<std::mutex> lock(decodeMutex);
-    return decoder_->sourcePosition();
+    return retired_ ? 0 : decoder_->sourcePosition();
 }
 
 std::uint64_t Channel::sourceSize() {
     std::lock_guard<std::mutex> lock(decodeMutex);
-    return decoder_->sourceSize();
+    return retired_ ? 0 : decoder_->sourceSize();
 }
 
 }  // namespace engine

@@ -71,6 +71,7 @@ public:
 
     bool isDecodeOnly() const { return (flags & BASS_STREAM_DECODE) != 0; }
     int bytesPerFrame() const { return sourceChannels * ((flags & BASS_SAMPLE_FLOAT) ? 4 : 2); }
+    // Null once retired. The caller holds decodeMutex.
     MusicDecoder* music() { return kind == Kind::music ? static_cast<MusicDecoder*>(decoder_.get()) : nullptr; }
 
     // Decode thread: keeps the ring topped up, in blocks of `blockSeconds` (the update period), each

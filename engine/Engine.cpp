@@ -57,7 +57,8 @@ bool Engine::init(int deviceNumber, DWORD freq) {
         output.reset();
         return false;
     }
-    device = deviceNumber;
+    // The device that plays: 0 when the silent device stands in for the one asked for.
+    device = output->isNull() ? 0 : deviceNumber;
     initialized = true;
     outputPaused = false;
     {

@@ -1,5 +1,7 @@
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "EngineTestSupport.h"
@@ -199,4 +201,44 @@ TEST_F(EngineTest, StreamsReadThroughTheCallersFileCallbacks) {
     EXPECT_EQ(BASS_ChannelGetData(stream, block.data(), 400), 400u);
     EXPECT_TRUE(BASS_StreamFree(stream));
     EXPECT_TRUE(reader.closed) << "the source is closed with the stream";
+}
+
+TEST_F(EngineTest, AFileCallbackStreamIsClosedBeforeItsFreeReturns) {
+    // Reads slowly, so the decode thread is inside a read (and holds the channel) when it is freed.
+    struct SlowReader {
+        std::vector<std::uint8_t> bytes;
+        std::size_t position = 0;
+        std::atomic<bool> closed{false};
+        std::thread::id closedOn;
+    };
+    SlowReader reader;
+    reader.bytes = fixtures::readBytes(sine("slow.wav", Format::wav, 5.0));
+    BASS_FILEPROCS procs{};
+    procs.close = [](void* user) {
+        auto* r = static_cast<SlowReader*>(user);
+        r->closedOn = std::this_thread::get_id();
+        r->closed = true;
+    };
+    procs.length = [](void* user) -> QWORD { return static_cast<SlowReader*>(user)->bytes.size(); };
+    procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
+        auto* r = static_cast<SlowReader*>(user);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const std::size_t n = std::min<std::size_t>(std::min<DWORD>(length, 4096), r->bytes.size() - r->position);
+        std::memcpy(buffer, r->bytes.data() + r->position, n);
+        r->position += n;
+        return static_cast<DWORD>(n);
+    };
+    procs.seek = [](QWORD offset, void* user) -> BOOL {
+        auto* r = static_cast<SlowReader*>(user);
+        if (offset > r->bytes.size()) return 0;
+        r->position = static_cast<std::size_t>(offset);
+        return 1;
+    };
+    const HSTREAM stream = BASS_StreamCreateFileUser(0, 0, &procs, &reader);
+    ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
+    ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ASSERT_TRUE(BASS_StreamFree(stream));
+    EXPECT_TRUE(reader.closed.load()) << "closed before the free returned";
+    EXPECT_EQ(reader.closedOn, std::this_thread::get_id());
 }
