@@ -58,6 +58,16 @@ HSTREAM addStream(std::unique_ptr<Decoder> decoder, DWORD flags) {
     return succeed(handle);
 }
 
+bool initializedNow() {
+    std::lock_guard<std::recursive_mutex> guard(E().lock);
+    return E().initialized;
+}
+
+int outputRateNow() {
+    std::lock_guard<std::recursive_mutex> guard(E().lock);
+    return E().outputRate;
+}
+
 // A file (a region of it) or the caller's memory; null with the error set when it cannot be had.
 std::unique_ptr<DataSource> openSource(BOOL mem, const void* file, QWORD offset, QWORD length, int& error) {
     if (mem) {
@@ -233,15 +243,17 @@ EXPORT BOOL BASS_GetEAXParameters(DWORD*, float*, float*, float*) { return fail(
 
 EXPORT HMUSIC BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD length, DWORD flags, DWORD freq) {
     return guarded<HMUSIC>(0, [&] {
-        std::lock_guard<std::recursive_mutex> guard(E().lock);
-        if (!E().initialized) return fail<HMUSIC>(BASS_ERROR_INIT, 0);
+        if (!initializedNow()) return fail<HMUSIC>(BASS_ERROR_INIT, 0);
         if (file == nullptr) return fail<HMUSIC>(BASS_ERROR_ILLPARAM, 0);
+        // Read and opened before the engine lock is taken: the mixer needs that lock.
         int error = BASS_OK;
         auto source = openSource(mem, file, offset, length, error);
         if (!source) return fail<HMUSIC>(error, 0);
-        const int rate = freq >= 8000 && freq <= 192000 ? static_cast<int>(freq) : E().outputRate;
+        const int rate = freq >= 8000 && freq <= 192000 ? static_cast<int>(freq) : outputRateNow();
         auto decoder = openMusicDecoder(std::move(source), rate, (flags & (BASS_MUSIC_RAMP | BASS_MUSIC_RAMPS)) != 0, error);
         if (!decoder) return fail<HMUSIC>(error, 0);
+        std::lock_guard<std::recursive_mutex> guard(E().lock);
+        if (!E().initialized) return fail<HMUSIC>(BASS_ERROR_INIT, 0);
         const DWORD handle = E().nextChannelHandle();
         E().addChannel(std::make_shared<Channel>(handle, Channel::Kind::music, std::move(decoder), flags, E().outputRate));
         return succeed(handle);
@@ -353,14 +365,17 @@ EXPORT HSTREAM BASS_StreamCreate(DWORD freq, DWORD chans, DWORD flags, STREAMPRO
 
 EXPORT HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD length, DWORD flags) {
     return guarded<HSTREAM>(0, [&] {
-        std::lock_guard<std::recursive_mutex> guard(E().lock);
-        if (!E().initialized) return fail<HSTREAM>(BASS_ERROR_INIT, 0);
+        if (!initializedNow()) return fail<HSTREAM>(BASS_ERROR_INIT, 0);
         if (file == nullptr) return fail<HSTREAM>(BASS_ERROR_ILLPARAM, 0);
+        // Opened (an mp3 without an info header scanned) before the engine lock is taken: the
+        // mixer needs that lock.
         int error = BASS_OK;
         auto source = openSource(mem, file, offset, length, error);
         if (!source) return fail<HSTREAM>(error, 0);
         auto decoder = openStreamDecoder(std::move(source), error);
         if (!decoder) return fail<HSTREAM>(error, 0);
+        std::lock_guard<std::recursive_mutex> guard(E().lock);
+        if (!E().initialized) return fail<HSTREAM>(BASS_ERROR_INIT, 0);
         return addStream(std::move(decoder), flags);
     });
 }
@@ -371,12 +386,15 @@ EXPORT HSTREAM BASS_StreamCreateURL(const char*, DWORD, DWORD, void*, void*) {
 
 EXPORT HSTREAM BASS_StreamCreateFileUser(BOOL /*buffered*/, DWORD flags, const BASS_FILEPROCS* procs, void* user) {
     return guarded<HSTREAM>(0, [&] {
-        std::lock_guard<std::recursive_mutex> guard(E().lock);
-        if (!E().initialized) return fail<HSTREAM>(BASS_ERROR_INIT, 0);
+        if (!initializedNow()) return fail<HSTREAM>(BASS_ERROR_INIT, 0);
         if (procs == nullptr || procs->read == nullptr) return fail<HSTREAM>(BASS_ERROR_ILLPARAM, 0);
+        // The caller's callbacks run without the engine lock: they may call the library, and the
+        // mixer goes on meanwhile.
         int error = BASS_OK;
         auto decoder = openStreamDecoder(openCallbackSource(*procs, user), error);
         if (!decoder) return fail<HSTREAM>(error, 0);
+        std::lock_guard<std::recursive_mutex> guard(E().lock);
+        if (!E().initialized) return fail<HSTREAM>(BASS_ERROR_INIT, 0);
         return addStream(std::move(decoder), flags);
     });
 }

@@ -1,5 +1,5 @@
-// MPEG layers 1, 2 and 3 through libmpg123: gapless, with a full scan of the stream so that the
-// length is exact also for files without an info header, and sample-exact seeking.
+// MPEG layers 1, 2 and 3 through libmpg123: gapless, with a full scan of the stream where no info
+// header gives the exact length, and sample-exact seeking.
 
 #include <mpg123.h>
 
@@ -153,7 +153,12 @@ std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<DataSource>& source, in
     if (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels <= 0) {
         return nullptr;
     }
-    if (mpg123_scan(handle.get()) != MPG123_OK) return nullptr;
+    // An info header with the encoder's delay and padding gives the exact length; only a file
+    // without one is read through to its end.
+    long encoderDelay = -1;
+    double unused = 0;
+    mpg123_getstate(handle.get(), MPG123_ENC_DELAY, &encoderDelay, &unused);
+    if (encoderDelay < 0 && mpg123_scan(handle.get()) != MPG123_OK) return nullptr;
     const off_t length = mpg123_length(handle.get());
     if (length <= 0) return nullptr;
     mpg123_frameinfo info{};
@@ -161,9 +166,6 @@ std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<DataSource>& source, in
     const DWORD type = info.layer == 1 ? BASS_CTYPE_STREAM_MP1
                        : info.layer == 2 ? BASS_CTYPE_STREAM_MP2
                                          : BASS_CTYPE_STREAM_MP3;
-    long encoderDelay = -1;
-    double unused = 0;
-    mpg123_getstate(handle.get(), MPG123_ENC_DELAY, &encoderDelay, &unused);
     const std::int64_t leadingSkip = info.layer == 3 && encoderDelay < 0 && length > kLayer3DecoderDelay
                                          ? kLayer3DecoderDelay
                                          : 0;

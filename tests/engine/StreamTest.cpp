@@ -242,3 +242,41 @@ TEST_F(EngineTest, AFileCallbackStreamIsClosedBeforeItsFreeReturns) {
     EXPECT_TRUE(reader.closed.load()) << "closed before the free returned";
     EXPECT_EQ(reader.closedOn, std::this_thread::get_id());
 }
+
+TEST_F(EngineTest, OpeningAStreamDoesNotHoldUpWhatPlays) {
+    struct Opening {
+        std::vector<std::uint8_t> bytes;
+        std::size_t position = 0;
+        HSTREAM playing = 0;
+        double advanced = -1;  // seconds the playing stream moved on while this one was being opened
+    };
+    Opening opening;
+    opening.bytes = fixtures::readBytes(sine("opened.wav", Format::wav, 1.0));
+    opening.playing = BASS_StreamCreateFile(0, sine("playing.wav", Format::wav, 3.0).c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_ChannelPlay(opening.playing, 0));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    BASS_FILEPROCS procs{};
+    procs.close = [](void*) {};
+    procs.length = [](void* user) -> QWORD { return static_cast<Opening*>(user)->bytes.size(); };
+    procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
+        auto* o = static_cast<Opening*>(user);
+        if (o->advanced < 0) {  // a slow disk, on the first read
+            const auto where = [o] { return BASS_ChannelBytes2Seconds(o->playing, BASS_ChannelGetPosition(o->playing)); };
+            const double before = where();
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            o->advanced = where() - before;
+        }
+        const std::size_t n = std::min<std::size_t>(length, o->bytes.size() - o->position);
+        std::memcpy(buffer, o->bytes.data() + o->position, n);
+        o->position += n;
+        return static_cast<DWORD>(n);
+    };
+    procs.seek = [](QWORD offset, void* user) -> BOOL {
+        auto* o = static_cast<Opening*>(user);
+        if (offset > o->bytes.size()) return 0;
+        o->position = static_cast<std::size_t>(offset);
+        return 1;
+    };
+    ASSERT_NE(BASS_StreamCreateFileUser(0, BASS_STREAM_DECODE, &procs, &opening), 0u) << BASS_ErrorGetCode();
+    EXPECT_NEAR(opening.advanced, 0.3, 0.08) << "the mixer went on while the file was opened";
+}
