@@ -33,50 +33,59 @@ std::int16_t toInt16(float sample) {
 Channel::Channel(DWORD handleValue, Kind kindValue, std::unique_ptr<Decoder> decoder, DWORD flagsValue, int rate)
     : handle(handleValue), kind(kindValue), flags(flagsValue), outputRate(rate), sourceRate(decoder->sampleRate()),
       sourceChannels(decoder->channels()), channelType(decoder->channelType()),
-      lengthFrames(decoder->lengthFrames()), frequency(decoder->sampleRate()), decoder_(std::move(decoder)),
-      ring_(static_cast<std::size_t>(std::max(sourceRate, 8000)) / 2), recent_(2 * kRecentFrames, 0.0f) {
+      lengthFrames(decoder->lengthFrames()), decoder_(std::move(decoder)),
+      ring_(static_cast<std::size_t>(std::max(sourceRate, 8000)) / 2),
+      attributes_{static_cast<double>(sourceRate), 100.0, 0.0}, recent_(2 * kRecentFrames, 0.0f) {
     int error = 0;
     resampler_ = src_new(SRC_SINC_FASTEST, 2, &error);
     decodeScratch_.resize(kDecodeChunkFrames * static_cast<std::size_t>(std::max(1, sourceChannels)));
-    stereoScratch_.resize(2 * kDecodeChunkFrames);
+    // Renders pull at most this much from the ring at a time; sized here so mixing never allocates.
+    pending_.reserve(2 * kPullFrames);
 }
 
 Channel::~Channel() {
     if (resampler_ != nullptr) src_delete(resampler_);
 }
 
+// ---------------------------------------------------------------- decode side
+
 bool Channel::fillAhead(double blockSeconds, bool floatDsp) {
-    if (isDecodeOnly() || decoderEnded_) return false;
+    if (isDecodeOnly() || decoderEnded_ || fillMutex_.heldByThisThread()) return false;
+    std::lock_guard<OwnedMutex> fill(fillMutex_);
     const auto blockFrames = std::clamp<std::size_t>(static_cast<std::size_t>(std::lround(blockSeconds * sourceRate)),
                                                      64, ring_.capacity());
-    std::vector<float> block(2 * blockFrames);
+    block_.resize(2 * blockFrames);
     bool decoded = false;
-    for (;;) {
-        std::uint64_t generation = 0;
+    while (!decoderEnded_ && ring_.space() >= blockFrames) {
+        const std::uint64_t generation = seekGeneration_.load();
         std::size_t got = 0;
         bool ended = false;
-        {
-            std::lock_guard<std::mutex> lock(decodeMutex);
-            if (retired_ || decoderEnded_ || ring_.space() < blockFrames) break;
-            generation = seekGeneration_;
-            while (got < blockFrames) {
-                const std::size_t read = decoder_->read(decodeScratch_.data(), std::min(kDecodeChunkFrames, blockFrames - got));
-                if (read == 0) {
-                    ended = decoder_->finished();
-                    break;
-                }
-                toStereo(decodeScratch_.data(), sourceChannels, read, block.data() + 2 * got);
-                got += read;
+        bool stale = false;
+        // The decode lock is taken per chunk, so a seek waits for one chunk at most.
+        while (got < blockFrames) {
+            std::lock_guard<OwnedMutex> lock(decodeMutex_);
+            if (!decoder_) return decoded;
+            if (generation != seekGeneration_.load()) {
+                stale = true;
+                break;
             }
+            const std::size_t read = decoder_->read(decodeScratch_.data(), std::min(kDecodeChunkFrames, blockFrames - got));
+            if (read == 0) {
+                ended = decoder_->finished();
+                break;
+            }
+            toStereo(decodeScratch_.data(), sourceChannels, read, block_.data() + 2 * got);
+            got += read;
         }
+        if (stale) continue;
         // Outside the decode lock: an effect routine may call the library, which may be waiting
         // for that lock on another thread.
-        runDsps(block.data(), got, 2, floatDsp);
+        runDsps(block_.data(), got, 2, floatDsp);
         {
-            std::lock_guard<std::mutex> lock(decodeMutex);
-            if (retired_) break;
-            if (generation != seekGeneration_) continue;  // a seek came in between: the block is stale
-            ring_.push(block.data(), got);
+            std::lock_guard<OwnedMutex> lock(decodeMutex_);
+            if (!decoder_) return decoded;
+            if (generation != seekGeneration_.load()) continue;  // a seek came in between: the block is stale
+            ring_.push(block_.data(), got);
             decodedFrames_ += static_cast<std::int64_t>(got);
             if (ended) decoderEnded_ = true;
         }
@@ -89,29 +98,89 @@ bool Channel::fillAhead(double blockSeconds, bool floatDsp) {
 void Channel::retire() {
     std::unique_ptr<Decoder> closing;
     {
-        std::lock_guard<std::mutex> lock(decodeMutex);
-        retired_ = true;
+        std::lock_guard<OwnedMutex> lock(decodeMutex_);
         closing = std::move(decoder_);
+        decoderEnded_ = true;
     }
     // The decoder and its source close here, on the caller's thread: a file callback's close runs
     // before the call that freed the stream returns, even while the decode thread still holds the
     // channel.
 }
 
-bool Channel::seekFrame(std::int64_t frame) {
-    std::lock_guard<std::mutex> lock(decodeMutex);
-    if (retired_ || frame < 0 || (lengthFrames >= 0 && frame > lengthFrames)) return false;
-    if (!decoder_->seek(frame)) return false;
-    ring_.clear();
+void Channel::restartAt(std::int64_t frame) {
     ++seekGeneration_;
     decoderEnded_ = false;
     decodedFrames_ = frame;
+    // Both ends of the ring are still: its producer pushes only under the decode lock, which the
+    // caller holds, and its consumer renders only under the mixing lock.
+    std::lock_guard<std::mutex> mixing(mixMutex_);
+    ring_.clear();
     consumed_ = frame;
     pending_.clear();
     pendingOffset_ = 0;
     if (resampler_ != nullptr) src_reset(resampler_);
+}
+
+bool Channel::seekFrame(std::int64_t frame) {
+    {
+        std::lock_guard<OwnedMutex> lock(decodeMutex_);
+        if (!decoder_ || frame < 0 || (lengthFrames >= 0 && frame > lengthFrames)) return false;
+        if (!decoder_->seek(frame)) return false;
+        restartAt(frame);
+    }
     clearRecentOutput();
     return true;
+}
+
+void Channel::redecodeFromPlayback() {
+    if (isDecodeOnly()) return;
+    std::lock_guard<OwnedMutex> lock(decodeMutex_);
+    const std::int64_t played = consumedFrames();
+    if (!decoder_ || !decoder_->seek(played)) return;
+    // What the mixer plays meanwhile is heard again: a few milliseconds at most.
+    restartAt(played);
+}
+
+std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, bool floatDsp) {
+    std::lock_guard<OwnedMutex> lock(decodeMutex_);
+    if (!decoder_) return 0;
+    const std::size_t sampleBytes = asFloat ? 4 : 2;
+    const std::size_t frameBytes = sampleBytes * static_cast<std::size_t>(sourceChannels);
+    const std::size_t wanted = bytes / frameBytes;
+    std::size_t done = 0;
+    // Float samples without effect routines go straight into the caller's buffer.
+    bool direct = asFloat;
+    {
+        std::lock_guard<std::mutex> dspLock(dspMutex_);
+        direct = direct && dsps_.empty();
+    }
+    std::vector<float>& samples = decodeScratch_;
+    while (done < wanted && !decoderEnded_) {
+        const std::size_t chunk = std::min(kDecodeChunkFrames, wanted - done);
+        float* target = direct ? static_cast<float*>(buffer) + done * static_cast<std::size_t>(sourceChannels)
+                               : samples.data();
+        const std::size_t got = decoder_->read(target, chunk);
+        if (got == 0) {
+            if (decoder_->finished()) decoderEnded_ = true;
+            break;
+        }
+        if (!direct) {
+            runDsps(samples.data(), got, sourceChannels, floatDsp);
+            const std::size_t count = got * static_cast<std::size_t>(sourceChannels);
+            auto* bytesOut = static_cast<std::uint8_t*>(buffer) + done * frameBytes;
+            if (asFloat) {
+                std::memcpy(bytesOut, samples.data(), count * sizeof(float));
+            } else {
+                auto* shorts = reinterpret_cast<std::int16_t*>(bytesOut);
+                for (std::size_t i = 0; i < count; ++i) shorts[i] = toInt16(samples[i]);
+            }
+        }
+        done += got;
+        decodedFrames_ += static_cast<std::int64_t>(got);
+    }
+    std::lock_guard<std::mutex> mixing(mixMutex_);
+    consumed_ = decodedFrames_;
+    return done * frameBytes;
 }
 
 void Channel::addDsp(const DspEntry& entry) {
@@ -130,19 +199,6 @@ bool Channel::removeDsp(HDSP dsp) {
 bool Channel::dspPresent(HDSP dsp) const {
     std::lock_guard<std::mutex> lock(dspMutex_);
     return std::any_of(dsps_.begin(), dsps_.end(), [dsp](const DspEntry& entry) { return entry.handle == dsp; });
-}
-
-void Channel::redecodeFromPlayback() {
-    if (isDecodeOnly()) return;
-    std::lock_guard<std::mutex> lock(decodeMutex);
-    if (retired_ || !decoder_->seek(consumed_)) return;
-    ring_.clear();
-    ++seekGeneration_;
-    decoderEnded_ = false;
-    decodedFrames_ = consumed_;
-    pending_.clear();
-    pendingOffset_ = 0;
-    if (resampler_ != nullptr) src_reset(resampler_);
 }
 
 void Channel::runDsps(float* samples, std::size_t frames, int channels, bool floatDsp) {
@@ -170,6 +226,114 @@ void Channel::runDsps(float* samples, std::size_t frames, int channels, bool flo
     }
 }
 
+// ---------------------------------------------------------------- mixing side
+
+void Channel::play() {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    state_ = PlayState::playing;
+    stalled_ = false;
+}
+
+void Channel::stop() {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    state_ = PlayState::stopped;
+    stopAfterFade_ = false;
+    volumeSlide_.active = panSlide_.active = frequencySlide_.active = false;
+}
+
+int Channel::pause() {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    if (state_ == PlayState::paused) return BASS_ERROR_ALREADY;
+    if (state_ != PlayState::playing) return BASS_ERROR_NOPLAY;
+    state_ = PlayState::paused;
+    return BASS_OK;
+}
+
+bool Channel::isPlaying() const {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    return state_ == PlayState::playing;
+}
+
+DWORD Channel::activity() const {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    switch (state_) {
+        case PlayState::playing: return stalled_ ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING;
+        case PlayState::paused: return BASS_ACTIVE_PAUSED;
+        default: return BASS_ACTIVE_STOPPED;
+    }
+}
+
+Attributes Channel::attributes() const {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    return attributes_;
+}
+
+void Channel::setAttributes(std::optional<double> frequency, std::optional<double> volume, std::optional<double> pan) {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    if (frequency) {
+        attributes_.frequency = *frequency;
+        frequencySlide_.active = false;
+    }
+    if (volume) {
+        attributes_.volume = *volume;
+        volumeSlide_.active = false;
+    }
+    if (pan) {
+        attributes_.pan = *pan;
+        panSlide_.active = false;
+    }
+}
+
+void Channel::slide(std::optional<double> frequency, std::optional<double> volume, std::optional<double> pan,
+                    double seconds, bool stopAtEnd) {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    auto start = [seconds](Slide& slide, double from, double to) {
+        slide = Slide{true, from, to, 0.0, std::max(seconds, 1e-9)};
+    };
+    if (frequency) start(frequencySlide_, attributes_.frequency, *frequency);
+    if (volume) {
+        start(volumeSlide_, attributes_.volume, *volume);
+        stopAfterFade_ = stopAtEnd;
+    }
+    if (pan) start(panSlide_, attributes_.pan, *pan);
+}
+
+DWORD Channel::slidingFlags() const {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    DWORD sliding = 0;
+    // A slide set on a stopped or paused channel waits, and counts as sliding once the channel plays.
+    if (state_ != PlayState::playing) return sliding;
+    if (frequencySlide_.active) sliding |= BASS_SLIDE_FREQ;
+    if (volumeSlide_.active) sliding |= BASS_SLIDE_VOL;
+    if (panSlide_.active) sliding |= BASS_SLIDE_PAN;
+    return sliding;
+}
+
+std::int64_t Channel::audibleFrame(double outputLatencySeconds) const {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    std::int64_t frame = consumed_;
+    if (!isDecodeOnly() && state_ == PlayState::playing && !stalled_) {
+        frame -= static_cast<std::int64_t>(std::llround(outputLatencySeconds * attributes_.frequency));
+        if (lengthFrames >= 0) frame = std::min(frame, lengthFrames);
+    }
+    return std::max<std::int64_t>(0, frame);
+}
+
+std::int64_t Channel::consumedFrames() const {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    return consumed_;
+}
+
+void Channel::addSync(const SyncEntry& sync) {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    syncs_.push_back(sync);
+}
+
+bool Channel::removeSync(HSYNC sync) {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    return std::erase_if(syncs_, [sync](const SyncEntry& entry) { return entry.handle == sync; }) > 0;
+}
+
 void Channel::advanceSlides(double seconds) {
     auto step = [seconds](Slide& slide, double& value) {
         if (!slide.active) return;
@@ -181,12 +345,12 @@ void Channel::advanceSlides(double seconds) {
             value = slide.from + (slide.to - slide.from) * (slide.elapsed / slide.duration);
         }
     };
-    step(volumeSlide, volume);
-    step(panSlide, pan);
-    step(frequencySlide, frequency);
-    if (!volumeSlide.active && stopAfterFade) {
-        stopAfterFade = false;
-        state = PlayState::stopped;
+    step(volumeSlide_, attributes_.volume);
+    step(panSlide_, attributes_.pan);
+    step(frequencySlide_, attributes_.frequency);
+    if (!volumeSlide_.active && stopAfterFade_) {
+        stopAfterFade_ = false;
+        state_ = PlayState::stopped;
     }
 }
 
@@ -218,22 +382,24 @@ std::size_t Channel::recentOutput(float* frames, std::size_t count) const {
     return n;
 }
 
-void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std::vector<SyncEntry>& firedSyncs) {
-    if (state != PlayState::playing) return;
+void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std::vector<FiredSync>& fired) {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    if (state_ != PlayState::playing) return;
     advanceSlides(static_cast<double>(frames) / outputRate);
-    if (state != PlayState::playing) return;
+    if (state_ != PlayState::playing) return;
 
     const double globalGain = kind == Kind::music ? mix.musicGain : mix.streamGain;
-    const double gain = volume / 100.0 * globalGain * mix.masterGain;
+    const double gain = attributes_.volume / 100.0 * globalGain * mix.masterGain;
+    const double pan = attributes_.pan;
     const double leftGain = gain * (pan > 0 ? 1.0 - pan / 100.0 : 1.0);
     const double rightGain = gain * (pan < 0 ? 1.0 + pan / 100.0 : 1.0);
-    const double ratio = outputRate / std::max(1.0, frequency);
+    const double ratio = outputRate / std::max(1.0, attributes_.frequency);
     const bool resample = std::fabs(ratio - 1.0) > 1e-9 && resampler_ != nullptr;
 
-    renderScratch_.resize(2 * frames);
+    if (renderScratch_.size() < 2 * frames) renderScratch_.resize(2 * frames);
     const std::int64_t before = consumed_;
     std::size_t produced = 0;
-    stalled = false;
+    stalled_ = false;
     bool ended = false;
     while (produced < frames) {
         if (pendingFrames() == 0) {
@@ -245,7 +411,7 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
                 if (decoderEnded_ && ring_.available() == 0) {
                     ended = true;
                 } else {
-                    stalled = true;
+                    stalled_ = true;
                 }
                 break;
             }
@@ -283,7 +449,7 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
     }
 
     const std::int64_t bytesPerFrameValue = bytesPerFrame();
-    for (auto it = syncs.begin(); it != syncs.end();) {
+    for (auto it = syncs_.begin(); it != syncs_.end();) {
         bool fire = false;
         if (it->type == BASS_SYNC_POS) {
             const auto frame = static_cast<std::int64_t>(it->param / static_cast<QWORD>(bytesPerFrameValue));
@@ -292,71 +458,30 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
             fire = ended;
         }
         if (fire) {
-            firedSyncs.push_back(*it);
+            fired.push_back({*it, handle});
             if (it->once) {
-                it = syncs.erase(it);
+                it = syncs_.erase(it);
                 continue;
             }
         }
         ++it;
     }
-    if (ended) state = PlayState::stopped;
-}
-
-std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, const MixSettings& mix) {
-    std::lock_guard<std::mutex> lock(decodeMutex);
-    if (retired_) return 0;
-    const std::size_t sampleBytes = asFloat ? 4 : 2;
-    const std::size_t frameBytes = sampleBytes * static_cast<std::size_t>(sourceChannels);
-    const std::size_t wanted = bytes / frameBytes;
-    std::size_t done = 0;
-    // Float samples without effect routines go straight into the caller's buffer.
-    bool direct = asFloat;
-    {
-        std::lock_guard<std::mutex> dspLock(dspMutex_);
-        direct = direct && dsps_.empty();
-    }
-    std::vector<float>& samples = decodeScratch_;
-    while (done < wanted && !decoderEnded_) {
-        const std::size_t chunk = std::min(kDecodeChunkFrames, wanted - done);
-        float* target = direct ? static_cast<float*>(buffer) + done * static_cast<std::size_t>(sourceChannels)
-                               : samples.data();
-        const std::size_t got = decoder_->read(target, chunk);
-        if (got == 0) {
-            if (decoder_->finished()) decoderEnded_ = true;
-            break;
-        }
-        if (!direct) {
-            runDsps(samples.data(), got, sourceChannels, mix.floatDsp);
-            const std::size_t count = got * static_cast<std::size_t>(sourceChannels);
-            auto* bytesOut = static_cast<std::uint8_t*>(buffer) + done * frameBytes;
-            if (asFloat) {
-                std::memcpy(bytesOut, samples.data(), count * sizeof(float));
-            } else {
-                auto* shorts = reinterpret_cast<std::int16_t*>(bytesOut);
-                for (std::size_t i = 0; i < count; ++i) shorts[i] = toInt16(samples[i]);
-            }
-        }
-        done += got;
-        decodedFrames_ += static_cast<std::int64_t>(got);
-        consumed_ = decodedFrames_;
-    }
-    return done * frameBytes;
+    if (ended) state_ = PlayState::stopped;
 }
 
 bool Channel::tags(DWORD kindValue, std::string& out) {
-    std::lock_guard<std::mutex> lock(decodeMutex);
-    return !retired_ && decoder_->tags(kindValue, out);
+    std::lock_guard<OwnedMutex> lock(decodeMutex_);
+    return decoder_ && decoder_->tags(kindValue, out);
 }
 
 std::uint64_t Channel::sourcePosition() {
-    std::lock_guard<std::mutex> lock(decodeMutex);
-    return retired_ ? 0 : decoder_->sourcePosition();
+    std::lock_guard<OwnedMutex> lock(decodeMutex_);
+    return decoder_ ? decoder_->sourcePosition() : 0;
 }
 
 std::uint64_t Channel::sourceSize() {
-    std::lock_guard<std::mutex> lock(decodeMutex);
-    return retired_ ? 0 : decoder_->sourceSize();
+    std::lock_guard<OwnedMutex> lock(decodeMutex_);
+    return decoder_ ? decoder_->sourceSize() : 0;
 }
 
 }  // namespace engine

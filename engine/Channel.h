@@ -2,20 +2,28 @@
 // One playable channel (a stream or a music): its decoder, the frames decoded ahead, the playback
 // state, attributes and their slides, effect routines, syncs and the recent output for levels.
 //
-// Threads: the decode thread calls fillAhead, which decodes under decodeMutex and runs the effect
-// routines on each block outside it; the mixing thread calls render (under the engine's mix lock);
-// control calls take the locks they need, briefly.
+// Threads and locks, in the only order they are ever nested:
+// - the decode lock guards the decoder. The decode thread holds it while it reads a chunk (which
+//   may call the caller's file or stream procedure); control calls hold it for a seek or a tag
+//   read, never while holding another engine lock.
+// - the mixing lock guards the playback state. The mixer holds it while it renders this channel's
+//   share of one output block; control calls hold it only to copy a few values.
+// The effect routines run on the decode thread outside both, on whole blocks before they enter the
+// ring. A call made from a callback that would need a lock its own thread holds is refused
+// (`busyOnThisThread`), so nothing ever waits on itself.
 
 #include <samplerate.h>
 
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "Decoder.h"
 #include "FrameRing.h"
 #include "MusicDecoder.h"
+#include "OwnedMutex.h"
 #include "QuillonAudio.h"
 
 namespace engine {
@@ -36,6 +44,12 @@ struct SyncEntry {
     bool once;
 };
 
+// A sync the mixer reached, waiting to be called.
+struct FiredSync {
+    SyncEntry sync;
+    DWORD channel;
+};
+
 struct Slide {
     bool active = false;
     double from = 0;
@@ -50,7 +64,12 @@ struct MixSettings {
     double streamGain = 1.0;  // global stream volume
     double musicGain = 1.0;   // global music volume
     double masterGain = 1.0;  // output volume
-    bool floatDsp = false;
+};
+
+struct Attributes {
+    double frequency;  // playback rate in Hz
+    double volume;     // 0..100
+    double pan;        // -100..100
 };
 
 class Channel {
@@ -59,6 +78,8 @@ public:
 
     Channel(DWORD handle, Kind kind, std::unique_ptr<Decoder> decoder, DWORD flags, int outputRate);
     ~Channel();
+    Channel(const Channel&) = delete;
+    Channel& operator=(const Channel&) = delete;
 
     const DWORD handle;
     const Kind kind;
@@ -71,78 +92,110 @@ public:
 
     bool isDecodeOnly() const { return (flags & BASS_STREAM_DECODE) != 0; }
     int bytesPerFrame() const { return sourceChannels * ((flags & BASS_SAMPLE_FLOAT) ? 4 : 2); }
-    // Null once retired. The caller holds decodeMutex.
-    MusicDecoder* music() { return kind == Kind::music ? static_cast<MusicDecoder*>(decoder_.get()) : nullptr; }
+    // True on a thread inside one of this channel's own callbacks that holds its decode lock or
+    // its fill; the calls that need them must be refused there.
+    bool busyOnThisThread() const { return decodeMutex_.heldByThisThread() || fillMutex_.heldByThisThread(); }
 
-    // Decode thread: keeps the ring topped up, in blocks of `blockSeconds` (the update period), each
-    // through the effect routines before it enters the ring. Returns true when it decoded something.
+    // ---- Decode side
+    // Keeps the ring topped up, in blocks of `blockSeconds` (the update period), each through the
+    // effect routines before it enters the ring. Any thread; one fill runs at a time. Returns true
+    // when it decoded something.
     bool fillAhead(double blockSeconds = 0.1, bool floatDsp = false);
-    // Waits for any decoding in progress and makes every later fillAhead do nothing: after this the
-    // caller may release the stream's memory, even while the decode thread still holds the channel.
+    // Waits for any decoding in progress and closes the decoder and its source on the caller's
+    // thread; every later call finds nothing to decode. After this the caller may release the
+    // stream's memory, even while the decode thread still holds the channel.
     void retire();
-    // Mixing thread: adds `frames` output frames of this channel to `out` (stereo float).
-    void render(float* out, std::size_t frames, const MixSettings& mix, std::vector<SyncEntry>& firedSyncs);
-
-    // Control (the caller holds the mix lock).
-    PlayState state = PlayState::stopped;
-    bool stalled = false;
-    double volume = 100;  // 0..100
-    double pan = 0;       // -100..100
-    double frequency;     // playback rate in Hz
-    Slide volumeSlide, panSlide, frequencySlide;
-    bool stopAfterFade = false;
-    std::vector<SyncEntry> syncs;
+    // Moves to a source frame; drops what was decoded ahead and what the mixer holds.
+    bool seekFrame(std::int64_t frame);
+    // Drops what was decoded ahead and decodes again from what has been played, so that a change
+    // of the effect routines is heard at once.
+    void redecodeFromPlayback();
+    // Decode-only channels: decodes straight into the caller's buffer (16-bit or float samples,
+    // the source's channel count), running the effect routines. Returns bytes written.
+    std::size_t decodeInto(void* buffer, std::size_t bytes, bool asFloat, bool floatDsp);
+    bool tags(DWORD kind, std::string& out);
+    std::uint64_t sourcePosition();
+    std::uint64_t sourceSize();
+    // Runs `body` on the module player under the decode lock; false for a stream or once retired.
+    template <typename Body>
+    bool withMusic(Body body) {
+        std::lock_guard<OwnedMutex> lock(decodeMutex_);
+        if (kind != Kind::music || !decoder_) return false;
+        body(*static_cast<MusicDecoder*>(decoder_.get()));
+        return true;
+    }
 
     // Effect routines, higher priority first (among equals, the earlier first). Any thread,
     // effect routines included. removeDsp waits for the chain if it runs on another thread, so
-    // the routine is never called after it returns: call it without the engine lock.
+    // the routine is never called after it returns.
     void addDsp(const DspEntry& entry);
     bool removeDsp(HDSP dsp);
 
-    // Moves to a source frame (takes the decode lock; the caller holds the mix lock).
-    bool seekFrame(std::int64_t frame);
-    // Drops what was decoded ahead and decodes again from what has been played, so that a change
-    // of the effect routines is heard at once (the caller holds the mix lock).
-    void redecodeFromPlayback();
-    std::int64_t consumedFrames() const { return consumed_; }
-    bool atEnd() const { return decoderEnded_ && ring_.available() == 0 && pendingFrames() == 0; }
-
-    // Decode-only channels: decodes straight into the caller's buffer (16-bit or float samples,
-    // the source's channel count), running the effect routines. Returns bytes written.
-    std::size_t decodeInto(void* buffer, std::size_t bytes, bool asFloat, const MixSettings& mix);
+    // ---- Mixing side: the mixer renders, control calls copy. Any thread.
+    // Adds `frames` output frames of this channel to `out` (stereo float); syncs reached are
+    // appended to `fired` (whose capacity the caller reserves).
+    void render(float* out, std::size_t frames, const MixSettings& mix, std::vector<FiredSync>& fired);
+    void play();
+    void stop();
+    // BASS_OK, or the error code of a channel that is already paused or not playing.
+    int pause();
+    bool isPlaying() const;
+    DWORD activity() const;  // BASS_ACTIVE_*
+    Attributes attributes() const;
+    // Values left empty keep theirs; a value set ends its slide.
+    void setAttributes(std::optional<double> frequency, std::optional<double> volume, std::optional<double> pan);
+    // Slides run on the clock of the channel's playback. `stopAtEnd` stops the channel once the
+    // volume has arrived.
+    void slide(std::optional<double> frequency, std::optional<double> volume, std::optional<double> pan,
+               double seconds, bool stopAtEnd);
+    DWORD slidingFlags() const;  // BASS_SLIDE_*, only while playing
+    // What is audible, in source frames: what was mixed less what the device still holds.
+    std::int64_t audibleFrame(double outputLatencySeconds) const;
+    std::int64_t consumedFrames() const;
+    void addSync(const SyncEntry& sync);
+    bool removeSync(HSYNC sync);
 
     // The most recent frames played (stereo, after the effects, before volume and pan), newest last;
     // fewer when not enough.
     std::size_t recentOutput(float* frames, std::size_t count) const;
-    void clearRecentOutput();
-
-    std::mutex decodeMutex;
-    bool tags(DWORD kind, std::string& out);
-    std::uint64_t sourcePosition();
-    std::uint64_t sourceSize();
 
 private:
-    // Runs the chain on a block, in 32-bit float or 16-bit samples. Called without decodeMutex.
+    // Runs the chain on a block, in 32-bit float or 16-bit samples. Called without the decode lock.
     void runDsps(float* samples, std::size_t frames, int channels, bool floatDsp);
     bool dspPresent(HDSP dsp) const;
+    // Empties the ring and what the mixer took from it, starting again at `frame`. The caller holds
+    // the decode lock.
+    void restartAt(std::int64_t frame);
     std::size_t pendingFrames() const { return pending_.size() / 2 - pendingOffset_; }
     void advanceSlides(double seconds);
     void keepOutput(const float* stereo, std::size_t frames);
+    void clearRecentOutput();
 
-    std::unique_ptr<Decoder> decoder_;
+    // Decode side.
+    OwnedMutex decodeMutex_;
+    OwnedMutex fillMutex_;  // one fill at a time: the ring has one producer
+    std::unique_ptr<Decoder> decoder_;  // null once retired
     FrameRing ring_;
-    std::vector<float> decodeScratch_;
-    std::vector<float> stereoScratch_;
+    std::vector<float> decodeScratch_;  // under the decode lock
+    std::vector<float> block_;          // under the fill
+    std::atomic<std::uint64_t> seekGeneration_{0};  // blocks decoded before a seek are dropped
+    std::atomic<bool> decoderEnded_{false};
+    std::int64_t decodedFrames_ = 0;  // under the decode lock
+
     mutable std::mutex dspMutex_;
     std::recursive_mutex dspRunMutex_;  // held while the chain runs
     std::vector<DspEntry> dsps_;
-    std::uint64_t seekGeneration_ = 0;  // under decodeMutex: blocks decoded before a seek are dropped
-    std::atomic<bool> decoderEnded_{false};
-    bool retired_ = false;  // under decodeMutex  // set by the decode thread, read by the mixer
-    std::int64_t decodedFrames_ = 0;
 
+    // Mixing side, under mixMutex_.
+    mutable std::mutex mixMutex_;
+    PlayState state_ = PlayState::stopped;
+    bool stalled_ = false;
+    Attributes attributes_;
+    Slide volumeSlide_, panSlide_, frequencySlide_;
+    bool stopAfterFade_ = false;
+    std::vector<SyncEntry> syncs_;
     SRC_STATE* resampler_ = nullptr;
-    std::vector<float> pending_;  // frames taken from the ring and through the effects
+    std::vector<float> pending_;  // frames taken from the ring
     std::size_t pendingOffset_ = 0;
     std::vector<float> renderScratch_;
     std::int64_t consumed_ = 0;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <algorithm>
 #include <cstdio>
+#include <thread>
 
 namespace engine {
 
@@ -27,124 +28,223 @@ Engine::~Engine() {
     stopRecordings();
 }
 
-MixSettings Engine::mixSettings() const {
-    auto value = [this](DWORD option, DWORD fallback) {
-        const auto found = config.find(option);
-        return found == config.end() ? fallback : found->second;
-    };
-    MixSettings settings;
-    settings.streamGain = std::min<DWORD>(value(BASS_CONFIG_GVOL_STREAM, 100), 100) / 100.0;
-    settings.musicGain = std::min<DWORD>(value(BASS_CONFIG_GVOL_MUSIC, 100), 100) / 100.0;
-    settings.masterGain = std::min<DWORD>(masterVolume, 100) / 100.0;
-    settings.floatDsp = value(BASS_CONFIG_FLOATDSP, 0) != 0;
-    return settings;
+RenderFunction Engine::renderFunction() {
+    return [this](float* out, std::size_t frames) { render(out, frames); };
 }
 
-double Engine::updatePeriodSeconds() const {
-    const auto period = config.find(BASS_CONFIG_UPDATEPERIOD);
-    return std::clamp<DWORD>(period == config.end() ? 100 : period->second, 5, 100) / 1000.0;
+bool Engine::onEngineThread() const {
+    return std::this_thread::get_id() == decodeThreadId_.load() || syncs_.onDispatchThread();
 }
 
-bool Engine::init(int deviceNumber, DWORD freq) {
-    outputRate = freq >= 8000 && freq <= 192000 ? static_cast<int>(freq) : 44100;
-    auto renderFunction = [this](float* out, std::size_t frames) { render(out, frames); };
+int Engine::init(int deviceNumber, DWORD freq) {
+    if (onEngineThread()) return BASS_ERROR_ALREADY;
+    std::lock_guard<std::mutex> lifecycle(lifecycleMutex_);
+    if (initialized()) return BASS_ERROR_ALREADY;
+    const int rate = freq >= 8000 && freq <= 192000 ? static_cast<int>(freq) : 44100;
+    outputRate_.store(rate);
+    {
+        std::lock_guard<std::mutex> mixing(mixMutex_);
+        outputPaused_ = false;
+        fired_.reserve(64);
+    }
+    std::unique_ptr<Output> output;
     if (deviceNumber != 0) {
-        output = openSystemOutput(outputRate, renderFunction);
+        output = openSystemOutput(rate, renderFunction());
         if (!output) tellSilentDevice("no sound output could be opened");
     }
-    if (!output) output = openNullOutput(outputRate, renderFunction);
-    if (!output->start()) {
-        output.reset();
-        return false;
+    if (!output) output = openNullOutput(rate, renderFunction());
+    if (!output->start()) return BASS_ERROR_DRIVER;
+    {
+        std::lock_guard<std::mutex> lock(outputMutex_);
+        // The device that plays: 0 when the silent device stands in for the one asked for.
+        device_ = output->isNull() ? 0 : deviceNumber;
+        output_ = std::move(output);
     }
-    // The device that plays: 0 when the silent device stands in for the one asked for.
-    device = output->isNull() ? 0 : deviceNumber;
-    initialized = true;
-    outputPaused = false;
+    syncs_.start();
     {
         std::lock_guard<std::mutex> wakeLock(decodeWakeMutex_);
         decodeRunning_ = true;
     }
     decodeThread_ = std::thread([this] { decodeLoop(); });
-    return true;
+    decodeThreadId_.store(decodeThread_.get_id());
+    initialized_.store(true, std::memory_order_release);
+    return BASS_OK;
 }
 
-void Engine::free() {
-    // Called without `lock`: the output and decode threads take it, so they are stopped first.
-    std::unique_ptr<Output> closing;
-    {
-        std::lock_guard<std::recursive_mutex> guard(lock);
-        if (!initialized) return;
-        closing = std::move(output);
-        initialized = false;
-        device = -1;
-    }
+int Engine::free() {
+    if (onEngineThread()) return BASS_ERROR_ALREADY;
+    std::lock_guard<std::mutex> lifecycle(lifecycleMutex_);
+    if (!initialized()) return BASS_ERROR_INIT;
+    initialized_.store(false, std::memory_order_release);
+    // The threads stop first, without any lock held: a callback of theirs may be inside the library.
     {
         std::lock_guard<std::mutex> wakeLock(decodeWakeMutex_);
         decodeRunning_ = false;
     }
     decodeWake_.notify_all();
-    if (closing) closing->stop();
     if (decodeThread_.joinable()) decodeThread_.join();
+    decodeThreadId_.store(std::thread::id());
+    std::unique_ptr<Output> closing;
+    {
+        std::lock_guard<std::mutex> lock(outputMutex_);
+        closing = std::move(output_);
+        device_ = -1;
+    }
+    if (closing) closing->stop();
     closing.reset();
-    std::lock_guard<std::recursive_mutex> guard(lock);
-    for (auto& entry : channels_) entry.second->retire();
-    channels_.clear();
+    syncs_.stop();
+    std::map<DWORD, std::shared_ptr<Channel>> freed;
+    {
+        std::lock_guard<std::mutex> lock(channelsMutex_);
+        freed.swap(channels_);
+    }
+    {
+        std::lock_guard<std::mutex> mixing(mixMutex_);
+        mixed_.clear();
+    }
+    for (auto& entry : freed) entry.second->retire();
+    return BASS_OK;
 }
 
-DWORD Engine::addChannel(std::shared_ptr<Channel> channelPointer) {
-    const DWORD handle = channelPointer->handle;
-    channels_[handle] = std::move(channelPointer);
+int Engine::device() const {
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    return device_;
+}
+
+double Engine::outputLatencySeconds() const {
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    return output_ ? output_->latencySeconds() : 0.0;
+}
+
+void Engine::setOutputPaused(bool paused) {
+    std::lock_guard<std::mutex> mixing(mixMutex_);
+    outputPaused_ = paused;
+}
+
+void Engine::setMasterVolume(DWORD volume) {
+    std::lock_guard<std::mutex> mixing(mixMutex_);
+    masterVolume_ = volume;
+    mixSettings_.masterGain = std::min<DWORD>(volume, 100) / 100.0;
+}
+
+DWORD Engine::masterVolume() const {
+    std::lock_guard<std::mutex> mixing(mixMutex_);
+    return masterVolume_;
+}
+
+MixTimings Engine::mixTimings() const {
+    return {mixCallbacks_.load(), lateMixCallbacks_.load(), worstMixSeconds_.load()};
+}
+
+void Engine::resetMixTimings() {
+    mixCallbacks_.store(0);
+    lateMixCallbacks_.store(0);
+    worstMixSeconds_.store(0.0);
+}
+
+void Engine::setConfig(DWORD option, DWORD value) {
+    {
+        std::lock_guard<std::mutex> lock(configMutex_);
+        config_[option] = value;
+    }
+    refreshMixSettings();
+}
+
+std::optional<DWORD> Engine::config(DWORD option) const {
+    std::lock_guard<std::mutex> lock(configMutex_);
+    const auto found = config_.find(option);
+    if (found == config_.end()) return std::nullopt;
+    return found->second;
+}
+
+void Engine::refreshMixSettings() {
+    auto value = [this](DWORD option, DWORD fallback) { return config(option).value_or(fallback); };
+    updatePeriodMilliseconds_.store(static_cast<int>(std::clamp<DWORD>(value(BASS_CONFIG_UPDATEPERIOD, 100), 5, 100)));
+    floatDsp_.store(value(BASS_CONFIG_FLOATDSP, 0) != 0);
+    const double streamGain = std::min<DWORD>(value(BASS_CONFIG_GVOL_STREAM, 100), 100) / 100.0;
+    const double musicGain = std::min<DWORD>(value(BASS_CONFIG_GVOL_MUSIC, 100), 100) / 100.0;
+    std::lock_guard<std::mutex> mixing(mixMutex_);
+    mixSettings_.streamGain = streamGain;
+    mixSettings_.musicGain = musicGain;
+}
+
+DWORD Engine::addChannel(Channel::Kind kind, std::unique_ptr<Decoder> decoder, DWORD flags) {
+    return addChannel(reserveChannelHandle(), kind, std::move(decoder), flags);
+}
+
+DWORD Engine::addChannel(DWORD handle, Channel::Kind kind, std::unique_ptr<Decoder> decoder, DWORD flags) {
+    auto channelPointer = std::make_shared<Channel>(handle, kind, std::move(decoder), flags, outputRate());
+    {
+        std::lock_guard<std::mutex> lock(channelsMutex_);
+        channels_[handle] = channelPointer;
+    }
+    if (!channelPointer->isDecodeOnly()) {
+        std::lock_guard<std::mutex> mixing(mixMutex_);
+        mixed_.push_back(channelPointer);
+    }
     wakeDecoder();
     return handle;
 }
 
 std::shared_ptr<Channel> Engine::channel(DWORD handle) const {
+    std::lock_guard<std::mutex> lock(channelsMutex_);
     const auto found = channels_.find(handle);
     return found == channels_.end() ? nullptr : found->second;
 }
 
 bool Engine::removeChannel(DWORD handle, Channel::Kind kind) {
-    const auto found = channels_.find(handle);
-    if (found == channels_.end() || found->second->kind != kind) return false;
+    std::shared_ptr<Channel> removed;
+    {
+        std::lock_guard<std::mutex> lock(channelsMutex_);
+        const auto found = channels_.find(handle);
+        if (found == channels_.end() || found->second->kind != kind) return false;
+        removed = std::move(found->second);
+        channels_.erase(found);
+    }
+    {
+        std::lock_guard<std::mutex> mixing(mixMutex_);
+        std::erase(mixed_, removed);
+    }
+    syncs_.forgetChannel(handle);
     // The decode thread may be reading the channel's source right now; once retired, it never
     // touches it again, so the caller may free the memory a stream was made from.
-    found->second->retire();
-    channels_.erase(found);
+    removed->retire();
     return true;
 }
 
+void Engine::removeSync(Channel& channel, HSYNC sync) {
+    syncs_.forgetSync(channel.handle, sync);
+}
+
 std::int64_t Engine::audibleFrame(const Channel& channel) const {
-    std::int64_t frame = channel.consumedFrames();
-    if (output && !channel.isDecodeOnly() && channel.state == PlayState::playing && !channel.stalled) {
-        const double queued = output->latencySeconds() * channel.frequency;
-        frame -= static_cast<std::int64_t>(std::llround(queued));
-        if (channel.lengthFrames >= 0) frame = std::min(frame, channel.lengthFrames);
-    }
-    return std::max<std::int64_t>(0, frame);
+    return channel.audibleFrame(outputLatencySeconds());
+}
+
+const char* Engine::keepString(int slot, std::string text) {
+    std::lock_guard<std::mutex> lock(stringsMutex_);
+    strings_[slot] = std::move(text);
+    return strings_[slot].c_str();
 }
 
 void Engine::render(float* out, std::size_t frames) {
     const auto begin = std::chrono::steady_clock::now();
-    std::vector<SyncEntry> fired;
-    std::vector<DWORD> firedOn;  // the channel of each fired sync
     {
-        std::lock_guard<std::recursive_mutex> guard(lock);
-        if (outputPaused || !initialized) return;
-        const MixSettings settings = mixSettings();
-        for (auto& [handle, channel] : channels_) {
-            if (channel->isDecodeOnly()) continue;
-            channel->render(out, frames, settings, fired);
-            firedOn.resize(fired.size(), handle);
-        }
-        // Called once the loop over the channels is done: a sync may free its own channel.
-        for (std::size_t i = 0; i < fired.size(); ++i) fired[i].proc(fired[i].handle, firedOn[i], 0, fired[i].user);
+        std::lock_guard<std::mutex> mixing(mixMutex_);
+        if (outputPaused_) return;
+        for (auto& channel : mixed_) channel->render(out, frames, mixSettings_, fired_);
+        // Handed over once the loop is done; the sync thread calls them, so a sync may do anything.
+        syncs_.post(fired_);
+        fired_.clear();
     }
     const double spent = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
-    const double available = static_cast<double>(frames) / outputRate;
-    // Smoothed share of real time spent mixing (with the effect routines), in percent.
+    const double available = static_cast<double>(frames) / outputRate();
+    // Smoothed share of real time spent mixing, in percent.
     const float now = static_cast<float>(100.0 * spent / available);
     cpuPercent_.store(cpuPercent_.load(std::memory_order_relaxed) * 0.95f + now * 0.05f, std::memory_order_relaxed);
+    mixCallbacks_.fetch_add(1, std::memory_order_relaxed);
+    if (spent > available) lateMixCallbacks_.fetch_add(1, std::memory_order_relaxed);
+    // Only the output's thread writes this.
+    if (spent > worstMixSeconds_.load(std::memory_order_relaxed)) worstMixSeconds_.store(spent, std::memory_order_relaxed);
 }
 
 void Engine::decodeLoop() {
@@ -152,15 +252,12 @@ void Engine::decodeLoop() {
     while (decodeRunning_) {
         wakeLock.unlock();
         std::vector<std::shared_ptr<Channel>> snapshot;
-        double blockSeconds = 0.1;
-        bool floatDsp = false;
         {
-            std::lock_guard<std::recursive_mutex> guard(lock);
+            std::lock_guard<std::mutex> lock(channelsMutex_);
+            snapshot.reserve(channels_.size());
             for (auto& entry : channels_) snapshot.push_back(entry.second);
-            blockSeconds = updatePeriodSeconds();
-            floatDsp = mixSettings().floatDsp;
         }
-        for (auto& channelPointer : snapshot) channelPointer->fillAhead(blockSeconds, floatDsp);
+        for (auto& channelPointer : snapshot) channelPointer->fillAhead(updatePeriodSeconds(), floatDsp());
         snapshot.clear();
         replaceFailedOutput();
         wakeLock.lock();
@@ -173,16 +270,46 @@ void Engine::decodeLoop() {
 void Engine::replaceFailedOutput() {
     std::unique_ptr<Output> failed;
     {
-        std::lock_guard<std::recursive_mutex> guard(lock);
-        if (!initialized || !output || output->isNull() || !output->failed()) return;
-        failed = std::move(output);
-        device = 0;
-        output = openNullOutput(outputRate, [this](float* out, std::size_t frames) { render(out, frames); });
-        output->start();
+        std::lock_guard<std::mutex> lock(outputMutex_);
+        if (!output_ || output_->isNull() || !output_->failed()) return;
+        failed = std::move(output_);
+        device_ = 0;
+        output_ = openNullOutput(outputRate(), renderFunction());
+        output_->start();
     }
     tellSilentDevice(("the sound output (" + failed->description() + ") stopped taking sound").c_str());
-    // Outside the lock: its thread may be waiting for it.
     failed->stop();
+}
+
+int Engine::recordInit() {
+    // The device's name is looked up before the lock: it may take a while.
+    std::string name;
+    const std::string found = systemInputAvailable(name) ? name : "Silent input";
+    std::lock_guard<std::mutex> lock(recordMutex_);
+    if (recordInitialized_) return BASS_ERROR_ALREADY;
+    recordDeviceName_ = found;
+    recordInitialized_ = true;
+    return BASS_OK;
+}
+
+int Engine::recordFree() {
+    {
+        std::lock_guard<std::mutex> lock(recordMutex_);
+        if (!recordInitialized_) return BASS_ERROR_INIT;
+        recordInitialized_ = false;
+    }
+    stopRecordings();
+    return BASS_OK;
+}
+
+bool Engine::recordInitialized() const {
+    std::lock_guard<std::mutex> lock(recordMutex_);
+    return recordInitialized_;
+}
+
+std::string Engine::recordInputName() const {
+    std::lock_guard<std::mutex> lock(recordMutex_);
+    return recordDeviceName_;
 }
 
 bool Engine::startRecording(HRECORD handle, DWORD freq, DWORD chans, RECORDPROC proc, void* user) {
@@ -201,16 +328,21 @@ bool Engine::startRecording(HRECORD handle, DWORD freq, DWORD chans, RECORDPROC 
             if (proc != nullptr && !proc(handle, silence.data(), static_cast<DWORD>(silence.size()), user)) break;
         }
     });
+    std::lock_guard<std::mutex> lock(recordMutex_);
     recordings_.push_back({std::move(thread), running});
     return true;
 }
 
 void Engine::stopRecordings() {
-    for (Recording& recording : recordings_) {
+    std::vector<Recording> stopping;
+    {
+        std::lock_guard<std::mutex> lock(recordMutex_);
+        stopping.swap(recordings_);
+    }
+    for (Recording& recording : stopping) {
         recording.running->store(false);
         if (recording.thread.joinable()) recording.thread.join();
     }
-    recordings_.clear();
 }
 
 }  // namespace engine

@@ -38,11 +38,10 @@ private:
 std::vector<float> mixOnce(Channel::Kind kind, const MixSettings& settings, double volume = 100, double pan = 0) {
     Channel channel(1, kind, std::make_unique<ConstantDecoder>(), 0, 44100);
     channel.fillAhead();
-    channel.state = PlayState::playing;
-    channel.volume = volume;
-    channel.pan = pan;
+    channel.play();
+    channel.setAttributes(std::nullopt, volume, pan);
     std::vector<float> out(2 * 256, 0.0f);
-    std::vector<SyncEntry> fired;
+    std::vector<FiredSync> fired;
     channel.render(out.data(), 256, settings, fired);
     return out;
 }
