@@ -159,6 +159,20 @@ TEST_F(EngineTest, PlaybackAndControlCallsGoOnWhileAStreamProcedureIsSlow) {
                                            },
                                            &gate);
     ASSERT_NE(slow, 0u);
+    // The procedure uses the gate: the stream goes (with the gate open) before the gate does, on
+    // every way out of this test.
+    struct Cleanup {
+        Gate& gate;
+        HSTREAM slow;
+        ~Cleanup() {
+            {
+                std::lock_guard<std::mutex> lock(gate.mutex);
+                gate.open = true;
+            }
+            gate.changed.notify_all();
+            BASS_StreamFree(slow);
+        }
+    } cleanup{gate, slow};
     std::this_thread::sleep_for(100ms);  // its ring is full: the next call comes once it plays
     {
         std::lock_guard<std::mutex> lock(gate.mutex);
