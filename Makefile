@@ -2,13 +2,14 @@
 #               make test  (installs what is missing, builds, runs every test)
 BUILD_DIR ?= build
 ASAN_BUILD_DIR ?= build-asan
+TSAN_BUILD_DIR ?= build-tsan
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-x11 test-asan bench fuzz bitmaps screenshot install clean
+.PHONY: all deps build run test test-x11 test-asan test-tsan bench fuzz bitmaps screenshot install clean
 
 all: build
 
@@ -43,11 +44,24 @@ test-asan: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The engine's tests built with ThreadSanitizer: the decode, output, sync and control threads and
+# the callbacks that cross them. Any report fails the run.
+# Reports go to files, since the audio libraries silence the standard error while they start.
+TSAN_ENV = TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 exitcode=66 log_path=$(CURDIR)/$(TSAN_BUILD_DIR)/tsan-report suppressions=$(CURDIR)/tools/tsan.supp"
+test-tsan: deps
+	@test -f $(TSAN_BUILD_DIR)/build.ninja || \
+	  cmake -S . -B $(TSAN_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLON_THREAD_SANITIZE=ON -DQUILLON_TESTS=ON $(CMAKE_FLAGS)
+	cmake --build $(TSAN_BUILD_DIR) -j $(JOBS) --target quillon_engine_core_tests quillon_engine_tests
+	rm -f $(TSAN_BUILD_DIR)/tsan-report.*
+	$(TSAN_ENV) $(TSAN_BUILD_DIR)/tests/engine/quillon_engine_core_tests || (cat $(TSAN_BUILD_DIR)/tsan-report.* ; exit 1)
+	$(TSAN_ENV) $(TSAN_BUILD_DIR)/tests/engine/quillon_engine_tests || (cat $(TSAN_BUILD_DIR)/tsan-report.* ; exit 1)
+
 # Benchmarks (figures in the README); the first run encodes its test songs, which takes a while.
 bench: build
 	$(BUILD_DIR)/bench/quillon-decode-bench
 	$(BUILD_DIR)/bench/quillon-playback-figures
 	$(BUILD_DIR)/bench/quillon-loader-bench
+	$(BUILD_DIR)/bench/quillon-mixer-timing
 
 # Fuzzes the engine's stream and music loaders, then the in-memory library loader, each for
 # FUZZ_SECONDS (corpora kept in build-fuzz/corpus and build-fuzz/image-corpus).
