@@ -91,6 +91,11 @@ TBassdllPlayer::~TBassdllPlayer() {
     bassdll::BASS_Free();
 }
 
+bool TBassdllPlayer::PlaysSilently() {
+    // Initialised on device 1, the system's output; the engine answers 0 where it stands in.
+    return bassdll::BASS_GetDevice != nullptr && bassdll::BASS_GetDevice() == 0;
+}
+
 // ---------------------------------------------------------------- loading
 
 DWORD TBassdllPlayer::LoadFromFile(const QString& FileName) {

@@ -44,6 +44,9 @@ public:
     std::uint32_t RightPeak();
     std::uint32_t LeftPeak();
     TPlayerStatus Status();
+    // True while the engine plays on its silent device in place of the system's sound output
+    // (none could be opened, or it stopped taking sound).
+    bool PlaysSilently();
     std::int32_t PlaybackSpeed() const { return FPlaybackSpeed; }
     void SetPlaybackSpeed(std::int32_t percent);
     std::int32_t Balance() const { return FBalance; }

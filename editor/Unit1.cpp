@@ -153,6 +153,7 @@ void TForm1::FormShow() {
     ProgressBar2->setMaximum(0x8000);
     loadLiveSettings();
     loadVolumeAndPlacement();
+    noticeSilentOutput();
 }
 
 void TForm1::FormResize() {

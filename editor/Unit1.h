@@ -108,6 +108,7 @@ public:
     // No tick yet: an impossible seconds value, so the first tick's digit is 0 whatever its second.
     int LastSecond = -1;
     QString AudioFileName;
+    bool SilentOutputNoticed = false;
     QString PreviewIndex;
 
     // A song is loaded: the song-name display no longer shows its dashes.
@@ -204,6 +205,9 @@ private:
     void showTenths(TOutlookBtn& display, const QString& tenths);
     void showSongName(const QString& name);
     void showPlayTime(const QString& time);
+    // Says once, in the preview line (empty until a song plays), that no sound can be heard
+    // because the engine plays on its silent device; the next open or preview clears it.
+    void noticeSilentOutput();
     // What the frame and caption add to the window's height.
     int outerHeightExtra() const;
 

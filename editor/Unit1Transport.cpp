@@ -161,7 +161,15 @@ void TForm1::Timer1Timer() {
     previewLookup();
 }
 
+void TForm1::noticeSilentOutput() {
+    if (SilentOutputNoticed || !BassdllPlayer1->PlaysSilently()) return;
+    SilentOutputNoticed = true;
+    PreView->setText(QStringLiteral("No sound output could be used: songs play silently."));
+}
+
 void TForm1::Timer2Timer() {
+    // The output may also stop taking sound while the program runs.
+    noticeSilentOutput();
     if (BassdllPlayer1->Status() == sndPlaying) {
         ProgressBar1->setValue(meterPosition(BassdllPlayer1->LeftPeak(), ScrollBarVol->value()));
         ProgressBar2->setValue(meterPosition(BassdllPlayer1->RightPeak(), ScrollBarVol->value()));

@@ -221,3 +221,25 @@ TEST_F(MainWindowUse, AltOpensTheMenusAndTabLeavesTheLyricsBox) {
     EXPECT_EQ(form->File1->title(), QStringLiteral("File")) << "the titles stay as they are";
     EXPECT_EQ(form->File1->font(), form->font());
 }
+
+TEST_F(MainWindowUse, ASilentOutputIsSaidOnceInThePreviewLine) {
+    // The engine's answer stands in for a machine whose sound output works, then stops.
+    static DWORD device = 1;
+    struct RestoreEntry {
+        decltype(bassdll::BASS_GetDevice) real = bassdll::BASS_GetDevice;
+        ~RestoreEntry() { bassdll::BASS_GetDevice = real; }
+    } restore;
+    bassdll::BASS_GetDevice = [] { return device; };
+    form->SilentOutputNoticed = false;
+    form->PreView->clear();
+
+    form->Timer2Timer();
+    EXPECT_TRUE(form->PreView->text().isEmpty()) << "sound works: nothing to say";
+    device = 0;
+    form->Timer2Timer();
+    EXPECT_EQ(form->PreView->text(), QStringLiteral("No sound output could be used: songs play silently."));
+    open(song(QStringLiteral("silent.wav"), 5.0));
+    EXPECT_TRUE(form->PreView->text().isEmpty()) << "opening a song clears it";
+    form->Timer2Timer();
+    EXPECT_TRUE(form->PreView->text().isEmpty()) << "said once";
+}
