@@ -348,3 +348,33 @@ TEST_F(PlayerTest, EchoSoundsTwelveHundredFramesAfterTheClick) {
     EXPECT_NEAR(recent[2 * (click + 1200)], 0.25f, 0.01f) << "its echo, from the other side at half";
     EXPECT_NEAR(recent[2 * (click + 600)], 0.0f, 0.01f);
 }
+
+TEST_F(PlayerTest, FlangerLeavesNoDryStretchInsideTheEngineBlocks) {
+    // The flanger's history starts empty with every block it gets, so each block begins with about
+    // 175 dry frames; with whole update periods (4,410 frames) that is one short stretch per 100 ms.
+    const QString path = folder.file("steady.wav");
+    {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 2;
+        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+        SNDFILE* file = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
+        const std::vector<float> samples(2 * 3 * 44100, 0.25f);
+        sf_writef_float(file, samples.data(), 3 * 44100);
+        sf_close(file);
+    }
+    player->SetFlanger(true);
+    player->LoadFromFile(path);
+    player->Play();
+    const DWORD channel = player->channel();
+    for (int i = 0; i < 500 && bassdll::BASS_ChannelBytes2Seconds(channel, bassdll::BASS_ChannelGetPosition(channel)) < 0.5f; ++i) {
+        std::this_thread::sleep_for(2ms);
+    }
+    std::vector<float> recent(2 * 8192, 0.0f);
+    ASSERT_EQ(bassdll::BASS_ChannelGetData(channel, recent.data(), static_cast<DWORD>(recent.size() * 4) | BASS_DATA_FLOAT),
+              static_cast<DWORD>(recent.size() * 4));
+    std::size_t dry = 0;
+    for (std::size_t frame = 0; frame < 8192; ++frame) dry += std::fabs(recent[2 * frame] - 0.25f) < 0.002f ? 1 : 0;
+    EXPECT_LE(dry, 2u * 180u) << "8,192 frames hold at most two block starts";
+    EXPECT_GT(dry, 0u) << "the block starts are there";
+}
