@@ -102,6 +102,12 @@ void Channel::retire() {
         closing = std::move(decoder_);
         decoderEnded_ = true;
     }
+    {
+        // Recursive: a routine may free its own channel.
+        std::lock_guard<std::recursive_mutex> running(dspRunMutex_);
+        std::lock_guard<std::mutex> lock(dspMutex_);
+        dsps_.clear();
+    }
     // The decoder and its source close here, on the caller's thread: a file callback's close runs
     // before the call that freed the stream returns, even while the decode thread still holds the
     // channel.

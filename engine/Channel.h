@@ -92,17 +92,18 @@ public:
 
     bool isDecodeOnly() const { return (flags & BASS_STREAM_DECODE) != 0; }
     int bytesPerFrame() const { return sourceChannels * ((flags & BASS_SAMPLE_FLOAT) ? 4 : 2); }
-    // True on a thread inside one of this channel's own callbacks that holds its decode lock or
-    // its fill; the calls that need them must be refused there.
-    bool busyOnThisThread() const { return decodeMutex_.heldByThisThread() || fillMutex_.heldByThisThread(); }
+    // True on a thread inside one of this channel's own callbacks that holds its decode lock (a
+    // file or stream procedure, or an effect routine while a decoding channel is read); the calls
+    // that need the decoder must be refused there.
+    bool busyOnThisThread() const { return decodeMutex_.heldByThisThread(); }
 
     // ---- Decode side
     // Keeps the ring topped up, in blocks of `blockSeconds` (the update period), each through the
     // effect routines before it enters the ring. Any thread; one fill runs at a time. Returns true
     // when it decoded something.
     bool fillAhead(double blockSeconds = 0.1, bool floatDsp = false);
-    // Waits for any decoding in progress and closes the decoder and its source on the caller's
-    // thread; every later call finds nothing to decode. After this the caller may release the
+    // Waits for any decoding and effect routine in progress and closes the decoder and its source
+    // on the caller's thread; every later call finds nothing to decode and no routine to run. After this the caller may release the
     // stream's memory, even while the decode thread still holds the channel.
     void retire();
     // Moves to a source frame; drops what was decoded ahead and what the mixer holds.

@@ -4,7 +4,16 @@
 
    Every function reports failure through its result (0, FALSE or -1) and leaves an error code for
    BASS_ErrorGetCode; a successful call leaves BASS_OK. Functions may be called from any thread but
-   are meant for one control thread; effect routines and syncs are called from the mixing thread. */
+   are meant for one control thread.
+
+   Callbacks and their threads: file and stream procedures and effect routines are called on the
+   library's decode thread (effect routines on whole update periods, before the block is played);
+   syncs on the library's sync thread, as playback reaches them. Any of them may call the library
+   back, with one exception: from within a channel's own file or stream procedure, or from an
+   effect routine of a decoding channel while BASS_ChannelGetData decodes it, calls that need that
+   channel's decoder (a seek, a restart, a free, tags, decoding) fail with BASS_ERROR_NOTAVAIL. No
+   callback of a channel runs after the call that freed the channel (or removed the routine or
+   sync) has returned. */
 
 #ifndef QUILLON_AUDIO_H
 #define QUILLON_AUDIO_H

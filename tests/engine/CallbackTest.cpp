@@ -240,3 +240,43 @@ TEST_F(EngineTest, NoSyncRunsAfterTheCallThatRemovedItHasReturned) {
         BASS_StreamFree(stream);
     }
 }
+
+TEST_F(EngineTest, NoEffectRoutineRunsAfterItsChannelIsFreedAndOneMayFreeItsOwn) {
+    struct SlowRoutine {
+        std::atomic<bool> inside{false};
+        std::atomic<int> callsAfterFree{0};
+        std::atomic<bool> freed{false};
+    } slow;
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("effect.wav", Format::wav, 3.0).c_str(), 0, 0, 0);
+    ASSERT_NE(BASS_ChannelSetDSP(stream,
+                                 [](HDSP, DWORD, void*, DWORD, void* user) {
+                                     auto* s = static_cast<SlowRoutine*>(user);
+                                     if (s->freed) ++s->callsAfterFree;
+                                     s->inside = true;
+                                     std::this_thread::sleep_for(50ms);
+                                     s->inside = false;
+                                 },
+                                 &slow, 0),
+              0u);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
+    ASSERT_TRUE(waitFor([&] { return slow.inside.load(); }, 2000ms));
+    ASSERT_TRUE(BASS_StreamFree(stream));
+    slow.freed = true;
+    EXPECT_FALSE(slow.inside.load()) << "the free waited for the routine";
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(slow.callsAfterFree.load(), 0);
+
+    std::atomic<BOOL> freedItself{0};
+    const HSTREAM own = BASS_StreamCreateFile(0, sine("own-effect.wav", Format::wav, 3.0).c_str(), 0, 0, 0);
+    ASSERT_NE(BASS_ChannelSetDSP(own,
+                                 [](HDSP, DWORD channel, void*, DWORD, void* user) {
+                                     auto* result = static_cast<std::atomic<BOOL>*>(user);
+                                     if (result->load() == 0) result->store(BASS_StreamFree(channel) ? 1 : -1);
+                                 },
+                                 &freedItself, 0),
+              0u);
+    EXPECT_TRUE(waitFor([&] { return freedItself.load() != 0; }, 2000ms));
+    EXPECT_EQ(freedItself.load(), 1) << "an effect routine freed its own stream";
+    EXPECT_EQ(BASS_ChannelIsActive(own), static_cast<DWORD>(BASS_ACTIVE_STOPPED));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
+}
