@@ -56,12 +56,14 @@ test-tsan: deps
 	$(TSAN_ENV) $(TSAN_BUILD_DIR)/tests/engine/quillon_engine_core_tests || (cat $(TSAN_BUILD_DIR)/tsan-report.* ; exit 1)
 	$(TSAN_ENV) $(TSAN_BUILD_DIR)/tests/engine/quillon_engine_tests || (cat $(TSAN_BUILD_DIR)/tsan-report.* ; exit 1)
 
-# Benchmarks (figures in the README); the first run encodes its test songs, which takes a while.
+# Benchmarks (figures in the README), and the figures of the sound check on a PulseAudio server; the
+# first run encodes its test songs, which takes a while.
 bench: build
 	$(BUILD_DIR)/bench/quillon-decode-bench
 	$(BUILD_DIR)/bench/quillon-playback-figures
 	$(BUILD_DIR)/bench/quillon-loader-bench
 	$(BUILD_DIR)/bench/quillon-mixer-timing
+	bash tests/engine/sound/run.sh $(BUILD_DIR)/tests/engine/quillon_sound_server_check
 
 # Fuzzes the engine's stream and music loaders, then the in-memory library loader, each for
 # FUZZ_SECONDS (corpora kept in build-fuzz/corpus and build-fuzz/image-corpus).

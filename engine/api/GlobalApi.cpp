@@ -46,7 +46,9 @@ EXPORT const char* BASS_GetDeviceDescription(DWORD device) {
     });
 }
 
-EXPORT int BASS_ErrorGetCode(void) { return E().error(); }
+EXPORT int BASS_ErrorGetCode(void) {
+    return exported<int>(BASS_ERROR_UNKNOWN, [] { return E().error(); });
+}
 
 EXPORT BOOL BASS_Init(int device, DWORD freq, DWORD /*flags*/, void* /*window*/, const void* /*clsid*/) {
     return exported<BOOL>(0, [&] {
