@@ -50,8 +50,11 @@ Channel::~Channel() {
 // ---------------------------------------------------------------- decode side
 
 bool Channel::fillAhead(double blockSeconds, bool floatDsp) {
-    if (isDecodeOnly() || decoderEnded_ || fillMutex_.heldByThisThread()) return false;
-    std::lock_guard<OwnedMutex> fill(fillMutex_);
+    if (isDecodeOnly() || decoderEnded_) return false;
+    // A fill already running (on the decode thread, or further up this thread's stack when an
+    // effect routine asks) does the work; waiting for it could wait on a callback that waits on us.
+    std::unique_lock<std::mutex> fill(fillMutex_, std::try_to_lock);
+    if (!fill.owns_lock()) return false;
     const auto blockFrames = std::clamp<std::size_t>(static_cast<std::size_t>(std::lround(blockSeconds * sourceRate)),
                                                      64, ring_.capacity());
     block_.resize(2 * blockFrames);

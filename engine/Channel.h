@@ -99,8 +99,8 @@ public:
 
     // ---- Decode side
     // Keeps the ring topped up, in blocks of `blockSeconds` (the update period), each through the
-    // effect routines before it enters the ring. Any thread; one fill runs at a time. Returns true
-    // when it decoded something.
+    // effect routines before it enters the ring. Any thread; while one fill runs, another call
+    // returns at once. Returns true when it decoded something.
     bool fillAhead(double blockSeconds = 0.1, bool floatDsp = false);
     // Waits for any decoding and effect routine in progress and closes the decoder and its source
     // on the caller's thread; every later call finds nothing to decode and no routine to run. After this the caller may release the
@@ -174,7 +174,7 @@ private:
 
     // Decode side.
     OwnedMutex decodeMutex_;
-    OwnedMutex fillMutex_;  // one fill at a time: the ring has one producer
+    std::mutex fillMutex_;  // one fill at a time: the ring has one producer
     std::unique_ptr<Decoder> decoder_;  // null once retired
     FrameRing ring_;
     std::vector<float> decodeScratch_;  // under the decode lock
