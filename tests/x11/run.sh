@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Drives the real program on a virtual X server with a window manager, for what offscreen tests
 # cannot see: where the window comes up after a restart, a click on the position bar's track while
-# a song plays, and the error shown for a file that cannot be played.
+# a song plays, the error shown for a file that cannot be played, and a song heard on a PulseAudio
+# server (the program's own engine, mapped from memory, on the server's default sink).
 #   run.sh PATH_TO_QUILLON
 set -u
 program=$(readlink -f "$1")
@@ -15,8 +16,10 @@ failed=0
 check() {  # name, condition result (0 = pass)
   if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
 }
+source "$(dirname "$0")/../support/pulse-server.sh"
 cleanup() {
   [ -n "${app:-}" ] && kill "$app" 2>/dev/null
+  stop_pulse_server
   [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
   [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
@@ -106,6 +109,36 @@ count=$(xdotool search --onlyvisible --name '^Quillon$' 2>/dev/null | wc -l)
 [ "$count" -eq 1 ]
 check "the error box closes with Enter and the window stays" $?
 close_program "$(main_window)"
+
+# 4. The song is heard: on a PulseAudio server with a null sink, what the program plays reaches the
+# sink without a gap, and the program does not fall back to its silent device.
+if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
+  mkdir -p "$work/pulse" && chmod 700 "$work/pulse"
+  start_pulse_server quillon_x11 "$work/pulse"
+  sox -n -r 44100 -c 2 "$work/tone.wav" synth 10 sine 440 vol 0.3 2>/dev/null
+  "$program" "$work/tone.wav" >/dev/null 2>"$work/program.err" & app=$!
+  win=$(main_window)
+  sleep 1
+  xdotool windowactivate --sync "$win" >/dev/null 2>&1
+  xdotool key --clearmodifiers ctrl+p
+  sleep 0.5
+  timeout 3 parec --raw --format=s16le --rate=44100 --channels=2 --device=quillon_x11.monitor >"$work/heard.raw"
+  # The peak, and the 5 ms windows (220 frames) without sound, of the left channel.
+  read -r peak quiet windows < <(od -An -td2 -v -w4 "$work/heard.raw" | awk '
+    { v = $1 < 0 ? -$1 : $1; if (v > peak) peak = v; if (v > top) top = v; n++
+      if (n == 220) { windows++; if (top < 300) quiet++; n = 0; top = 0 } }
+    END { print peak + 0, quiet + 0, windows + 0 }')
+  [ "$peak" -gt 3000 ] && [ "$windows" -gt 400 ]
+  check "the song is heard on the server's sink (peak $peak in $windows windows of 5 ms)" $?
+  [ "$quiet" -eq 0 ]
+  check "it plays without a gap ($quiet silent windows of 5 ms)" $?
+  ! grep -q "silent device" "$work/program.err"
+  check "the program plays on the server, not on its silent device" $?
+  close_program "$win"
+  stop_pulse_server
+else
+  echo "skipped: a song heard on a PulseAudio server (pulseaudio or parec missing)"
+fi
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
