@@ -133,6 +133,17 @@ std::unique_ptr<DataSource> openMemorySource(const void* data, std::uint64_t len
     return std::make_unique<MemorySource>(static_cast<const std::uint8_t*>(data), length);
 }
 
+std::unique_ptr<DataSource> openFileOrMemorySource(bool memory, const void* file, std::uint64_t offset,
+                                                   std::uint64_t length, int& error) {
+    if (!memory) return openFileSource(static_cast<const char*>(file), offset, length, error);
+    if (length == 0) {
+        error = BASS_ERROR_ILLPARAM;
+        return nullptr;
+    }
+    error = BASS_OK;
+    return openMemorySource(static_cast<const std::uint8_t*>(file) + offset, length);
+}
+
 std::unique_ptr<DataSource> openCallbackSource(const BASS_FILEPROCS& procs, void* user) {
     return std::make_unique<CallbackSource>(procs, user);
 }

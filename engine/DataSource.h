@@ -31,6 +31,10 @@ public:
 std::unique_ptr<DataSource> openFileSource(const char* path, std::uint64_t offset, std::uint64_t length, int& error);
 // Memory that the caller keeps valid while the stream exists.
 std::unique_ptr<DataSource> openMemorySource(const void* data, std::uint64_t length);
+// What the interface's `mem` and `file` arguments name: the caller's memory (from `offset`, `length`
+// bytes, which must not be 0: BASS_ERROR_ILLPARAM) or a region of a file.
+std::unique_ptr<DataSource> openFileOrMemorySource(bool memory, const void* file, std::uint64_t offset,
+                                                   std::uint64_t length, int& error);
 // The caller's callbacks; closed (through `close`) when the source is destroyed.
 std::unique_ptr<DataSource> openCallbackSource(const BASS_FILEPROCS& procs, void* user);
 

@@ -12,13 +12,7 @@ EXPORT HMUSIC BASS_MusicLoad(BOOL mem, const void* file, DWORD offset, DWORD len
         if (file == nullptr) return fail<HMUSIC>(BASS_ERROR_ILLPARAM, 0);
         // Read and opened on the caller's thread with no engine lock held: playback goes on.
         int error = BASS_OK;
-        std::unique_ptr<DataSource> source;
-        if (mem) {
-            if (length == 0) return fail<HMUSIC>(BASS_ERROR_ILLPARAM, 0);
-            source = openMemorySource(static_cast<const std::uint8_t*>(file) + offset, length);
-        } else {
-            source = openFileSource(static_cast<const char*>(file), offset, length, error);
-        }
+        auto source = openFileOrMemorySource(mem != 0, file, offset, length, error);
         if (!source) return fail<HMUSIC>(error, 0);
         const int rate = freq >= 8000 && freq <= 192000 ? static_cast<int>(freq) : E().outputRate();
         auto decoder = openMusicDecoder(std::move(source), rate, (flags & (BASS_MUSIC_RAMP | BASS_MUSIC_RAMPS)) != 0, error);

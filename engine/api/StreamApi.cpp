@@ -10,16 +10,6 @@ using namespace engine::api;
 
 namespace {
 
-// A file (a region of it) or the caller's memory; null with the error set when it cannot be had.
-std::unique_ptr<DataSource> openSource(BOOL mem, const void* file, QWORD offset, QWORD length, int& error) {
-    if (mem) {
-        error = length == 0 ? BASS_ERROR_ILLPARAM : BASS_OK;
-        if (length == 0) return nullptr;
-        return openMemorySource(static_cast<const std::uint8_t*>(file) + offset, length);
-    }
-    return openFileSource(static_cast<const char*>(file), offset, length, error);
-}
-
 HSTREAM addStream(std::unique_ptr<Decoder> decoder, int error, DWORD flags) {
     if (!decoder) return fail<HSTREAM>(error, 0);
     // Freed while the file was being opened.
@@ -46,7 +36,7 @@ EXPORT HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, Q
         if (!E().initialized()) return fail<HSTREAM>(BASS_ERROR_INIT, 0);
         if (file == nullptr) return fail<HSTREAM>(BASS_ERROR_ILLPARAM, 0);
         int error = BASS_OK;
-        auto source = openSource(mem, file, offset, length, error);
+        auto source = openFileOrMemorySource(mem != 0, file, offset, length, error);
         if (!source) return fail<HSTREAM>(error, 0);
         auto decoder = openStreamDecoder(std::move(source), error);
         return addStream(std::move(decoder), error, flags);

@@ -312,19 +312,24 @@ TEST_F(PlayerTest, ResourcesLoadAsMusicOrStreamAndAMissingOneRaises) {
 
 namespace {
 
-// A stereo 44.1 kHz song of silence with one click of 0.5 at `clickFrame`.
-QString clickTrack(const Folder& folder, std::size_t clickFrame) {
-    const QString path = folder.file("click.wav");
+// A stereo 44.1 kHz float wav of the given interleaved samples.
+QString floatWav(const Folder& folder, const char* name, const std::vector<float>& samples) {
+    const QString path = folder.file(name);
     SF_INFO info{};
     info.samplerate = 44100;
     info.channels = 2;
     info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
     SNDFILE* file = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
-    std::vector<float> samples(2 * 44100, 0.0f);
-    samples[2 * clickFrame] = samples[2 * clickFrame + 1] = 0.5f;
-    sf_writef_float(file, samples.data(), 44100);
+    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size() / 2));
     sf_close(file);
     return path;
+}
+
+// One second of silence with one click of 0.5 at `clickFrame`.
+QString clickTrack(const Folder& folder, std::size_t clickFrame) {
+    std::vector<float> samples(2 * 44100, 0.0f);
+    samples[2 * clickFrame] = samples[2 * clickFrame + 1] = 0.5f;
+    return floatWav(folder, "click.wav", samples);
 }
 
 }  // namespace
@@ -352,19 +357,8 @@ TEST_F(PlayerTest, EchoSoundsTwelveHundredFramesAfterTheClick) {
 TEST_F(PlayerTest, FlangerLeavesNoDryStretchInsideTheEngineBlocks) {
     // The flanger's history starts empty with every block it gets, so each block begins with about
     // 175 dry frames; with whole update periods (4,410 frames) that is one short stretch per 100 ms.
-    const QString path = folder.file("steady.wav");
-    {
-        SF_INFO info{};
-        info.samplerate = 44100;
-        info.channels = 2;
-        info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-        SNDFILE* file = sf_open(path.toStdString().c_str(), SFM_WRITE, &info);
-        const std::vector<float> samples(2 * 3 * 44100, 0.25f);
-        sf_writef_float(file, samples.data(), 3 * 44100);
-        sf_close(file);
-    }
     player->SetFlanger(true);
-    player->LoadFromFile(path);
+    player->LoadFromFile(floatWav(folder, "steady.wav", std::vector<float>(2 * 3 * 44100, 0.25f)));
     player->Play();
     const DWORD channel = player->channel();
     for (int i = 0; i < 500 && bassdll::BASS_ChannelBytes2Seconds(channel, bassdll::BASS_ChannelGetPosition(channel)) < 0.5f; ++i) {

@@ -30,9 +30,7 @@ void runWithin(std::chrono::seconds deadline, const std::function<void()>& scene
 }
 
 // A wav file read through the caller's procedures, which call the library on their own channel.
-struct CallingReader {
-    std::vector<std::uint8_t> bytes;
-    std::size_t position = 0;
+struct CallingReader : MemoryFile {
     std::atomic<HSTREAM> handle{0};
     std::atomic<int> reads{0};
     std::atomic<int> refusedSeeks{0};
@@ -40,9 +38,7 @@ struct CallingReader {
 };
 
 BASS_FILEPROCS callingProcs() {
-    BASS_FILEPROCS procs{};
-    procs.close = [](void*) {};
-    procs.length = [](void* user) -> QWORD { return static_cast<CallingReader*>(user)->bytes.size(); };
+    BASS_FILEPROCS procs = MemoryFile::procs<CallingReader>();
     procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
         auto* r = static_cast<CallingReader*>(user);
         ++r->reads;
@@ -56,16 +52,7 @@ BASS_FILEPROCS callingProcs() {
         if (r->seekOwnChannel && own != 0) {
             if (!BASS_ChannelSetPosition(own, 0) && BASS_ErrorGetCode() == BASS_ERROR_NOTAVAIL) ++r->refusedSeeks;
         }
-        const std::size_t n = std::min<std::size_t>(std::min<DWORD>(length, 8192), r->bytes.size() - r->position);
-        std::memcpy(buffer, r->bytes.data() + r->position, n);
-        r->position += n;
-        return static_cast<DWORD>(n);
-    };
-    procs.seek = [](QWORD offset, void* user) -> BOOL {
-        auto* r = static_cast<CallingReader*>(user);
-        if (offset > r->bytes.size()) return 0;
-        r->position = static_cast<std::size_t>(offset);
-        return 1;
+        return r->read(buffer, length, 8192);
     };
     return procs;
 }

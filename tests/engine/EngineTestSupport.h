@@ -4,14 +4,50 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "AudioFixtures.h"
 #include "QuillonAudio.h"
+
+// A file held in memory, for streams read through the caller's file procedures. Tests derive their
+// reader from it and add what their procedures do besides reading.
+struct MemoryFile {
+    std::vector<std::uint8_t> bytes;
+    std::size_t position = 0;
+
+    // Reads at most `most` bytes at a time, as a slow or small-buffered source would.
+    DWORD read(void* buffer, DWORD length, DWORD most = 0xFFFFFFFFu) {
+        const std::size_t n = std::min<std::size_t>(std::min(length, most), bytes.size() - position);
+        std::memcpy(buffer, bytes.data() + position, n);
+        position += n;
+        return static_cast<DWORD>(n);
+    }
+    BOOL seek(QWORD offset) {
+        if (offset > bytes.size()) return 0;
+        position = static_cast<std::size_t>(offset);
+        return 1;
+    }
+    // Procedures for a reader of type `Reader` (derived from MemoryFile), without a close.
+    template <typename Reader>
+    static BASS_FILEPROCS procs() {
+        BASS_FILEPROCS procs{};
+        procs.close = [](void*) {};
+        procs.length = [](void* user) -> QWORD { return static_cast<Reader*>(user)->bytes.size(); };
+        procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
+            return static_cast<Reader*>(user)->read(buffer, length);
+        };
+        procs.seek = [](QWORD offset, void* user) -> BOOL { return static_cast<Reader*>(user)->seek(offset); };
+        return procs;
+    }
+};
 
 class EngineTest : public ::testing::Test {
 protected:

@@ -171,29 +171,13 @@ TEST_F(EngineTest, VorbisCommentsAreTheStreamsTagsAndWaveHasNone) {
 }
 
 TEST_F(EngineTest, StreamsReadThroughTheCallersFileCallbacks) {
-    struct Reader {
-        std::vector<std::uint8_t> bytes;
-        std::size_t position = 0;
+    struct Reader : MemoryFile {
         bool closed = false;
     };
     Reader reader;
     reader.bytes = fixtures::readBytes(sine("user.wav", Format::wav, 1.0));
-    BASS_FILEPROCS procs{};
+    BASS_FILEPROCS procs = MemoryFile::procs<Reader>();
     procs.close = [](void* user) { static_cast<Reader*>(user)->closed = true; };
-    procs.length = [](void* user) -> QWORD { return static_cast<Reader*>(user)->bytes.size(); };
-    procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
-        auto* r = static_cast<Reader*>(user);
-        const std::size_t n = std::min<std::size_t>(length, r->bytes.size() - r->position);
-        std::memcpy(buffer, r->bytes.data() + r->position, n);
-        r->position += n;
-        return static_cast<DWORD>(n);
-    };
-    procs.seek = [](QWORD offset, void* user) -> BOOL {
-        auto* r = static_cast<Reader*>(user);
-        if (offset > r->bytes.size()) return 0;
-        r->position = static_cast<std::size_t>(offset);
-        return 1;
-    };
     const HSTREAM stream = BASS_StreamCreateFileUser(0, BASS_STREAM_DECODE, &procs, &reader);
     ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
     EXPECT_EQ(BASS_StreamGetLength(stream), static_cast<QWORD>(kRate) * 4);
@@ -205,34 +189,21 @@ TEST_F(EngineTest, StreamsReadThroughTheCallersFileCallbacks) {
 
 TEST_F(EngineTest, AFileCallbackStreamIsClosedBeforeItsFreeReturns) {
     // Reads slowly, so the decode thread is inside a read (and holds the channel) when it is freed.
-    struct SlowReader {
-        std::vector<std::uint8_t> bytes;
-        std::size_t position = 0;
+    struct SlowReader : MemoryFile {
         std::atomic<bool> closed{false};
         std::thread::id closedOn;
     };
     SlowReader reader;
     reader.bytes = fixtures::readBytes(sine("slow.wav", Format::wav, 5.0));
-    BASS_FILEPROCS procs{};
+    BASS_FILEPROCS procs = MemoryFile::procs<SlowReader>();
     procs.close = [](void* user) {
         auto* r = static_cast<SlowReader*>(user);
         r->closedOn = std::this_thread::get_id();
         r->closed = true;
     };
-    procs.length = [](void* user) -> QWORD { return static_cast<SlowReader*>(user)->bytes.size(); };
     procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
-        auto* r = static_cast<SlowReader*>(user);
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        const std::size_t n = std::min<std::size_t>(std::min<DWORD>(length, 4096), r->bytes.size() - r->position);
-        std::memcpy(buffer, r->bytes.data() + r->position, n);
-        r->position += n;
-        return static_cast<DWORD>(n);
-    };
-    procs.seek = [](QWORD offset, void* user) -> BOOL {
-        auto* r = static_cast<SlowReader*>(user);
-        if (offset > r->bytes.size()) return 0;
-        r->position = static_cast<std::size_t>(offset);
-        return 1;
+        return static_cast<SlowReader*>(user)->read(buffer, length, 4096);
     };
     const HSTREAM stream = BASS_StreamCreateFileUser(0, 0, &procs, &reader);
     ASSERT_NE(stream, 0u) << BASS_ErrorGetCode();
@@ -244,9 +215,7 @@ TEST_F(EngineTest, AFileCallbackStreamIsClosedBeforeItsFreeReturns) {
 }
 
 TEST_F(EngineTest, OpeningAStreamDoesNotHoldUpWhatPlays) {
-    struct Opening {
-        std::vector<std::uint8_t> bytes;
-        std::size_t position = 0;
+    struct Opening : MemoryFile {
         HSTREAM playing = 0;
         double advanced = -1;  // seconds the playing stream moved on while this one was being opened
     };
@@ -255,9 +224,7 @@ TEST_F(EngineTest, OpeningAStreamDoesNotHoldUpWhatPlays) {
     opening.playing = BASS_StreamCreateFile(0, sine("playing.wav", Format::wav, 3.0).c_str(), 0, 0, 0);
     ASSERT_TRUE(BASS_ChannelPlay(opening.playing, 0));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    BASS_FILEPROCS procs{};
-    procs.close = [](void*) {};
-    procs.length = [](void* user) -> QWORD { return static_cast<Opening*>(user)->bytes.size(); };
+    BASS_FILEPROCS procs = MemoryFile::procs<Opening>();
     procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
         auto* o = static_cast<Opening*>(user);
         if (o->advanced < 0) {  // a slow disk, on the first read
@@ -266,16 +233,7 @@ TEST_F(EngineTest, OpeningAStreamDoesNotHoldUpWhatPlays) {
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             o->advanced = where() - before;
         }
-        const std::size_t n = std::min<std::size_t>(length, o->bytes.size() - o->position);
-        std::memcpy(buffer, o->bytes.data() + o->position, n);
-        o->position += n;
-        return static_cast<DWORD>(n);
-    };
-    procs.seek = [](QWORD offset, void* user) -> BOOL {
-        auto* o = static_cast<Opening*>(user);
-        if (offset > o->bytes.size()) return 0;
-        o->position = static_cast<std::size_t>(offset);
-        return 1;
+        return o->read(buffer, length);
     };
     ASSERT_NE(BASS_StreamCreateFileUser(0, BASS_STREAM_DECODE, &procs, &opening), 0u) << BASS_ErrorGetCode();
     EXPECT_NEAR(opening.advanced, 0.3, 0.08) << "the mixer went on while the file was opened";
