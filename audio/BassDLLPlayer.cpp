@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -216,6 +217,18 @@ std::uint32_t TBassdllPlayer::Position() {
     TBassSongInfo info;
     GetSongTimeInfo(0, info);
     return static_cast<std::uint32_t>(info.Seconds);
+}
+
+double TBassdllPlayer::AudiblePosition() {
+    if (Channel == 0) return 0.0;
+    return std::max(0.0, static_cast<double>(bassdll::BASS_ChannelBytes2Seconds(Channel, bassdll::BASS_ChannelGetPosition(Channel))));
+}
+
+double TBassdllPlayer::ExactSongLength() {
+    if (Channel == 0) return 0.0;
+    const QWORD bytes = ChannelKind == kindStream ? bassdll::BASS_StreamGetLength(Channel)
+                                                  : bassdll::BASS_MusicGetLength(Channel, 1);
+    return std::max(0.0, static_cast<double>(bassdll::BASS_ChannelBytes2Seconds(Channel, bytes)));
 }
 
 void TBassdllPlayer::SetPosition(std::uint32_t seconds) {

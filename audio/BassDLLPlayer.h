@@ -36,6 +36,11 @@ public:
 
     // Published properties, in order.
     std::uint32_t Position();
+    // What the listener hears now, in song seconds to the sample: the output's latency is taken
+    // off, so it lags what was decoded. 0 without a song.
+    double AudiblePosition();
+    // The exact length in song seconds (SongLength rounds it to whole seconds).
+    double ExactSongLength();
     void SetPosition(std::uint32_t seconds);
     float CpuUsage();
     std::uint8_t Volume();

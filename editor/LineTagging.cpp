@@ -2,11 +2,24 @@
 
 #include "TimeTags.h"
 
+int firstMarkedLine(const QStringList& lines) {
+    if (lines.isEmpty()) return -1;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (!isIdLine(lines[i])) return i;
+    }
+    return 0;
+}
+
 AddLineOutcome addLine(LineList& list, const QString& tag) {
     AddLineOutcome outcome;
     if (list.lines.isEmpty()) return outcome;
     if (list.marker < 0 || list.marker >= list.lines.size()) list.marker = 0;
+    const int last = static_cast<int>(list.lines.size()) - 1;
+    // A marker on an ID line (clicked there) goes on to the first line that may be tagged.
+    while (isIdLine(list.lines[list.marker]) && list.marker < last) ++list.marker;
+    if (isIdLine(list.lines[list.marker])) return outcome;
 
+    outcome.tagged = list.marker;
     QString& line = list.lines[list.marker];
     outcome.preview = lineText(line);
     const bool tagSet = !line.isEmpty();
@@ -15,10 +28,12 @@ AddLineOutcome addLine(LineList& list, const QString& tag) {
         line = tag + line.mid(tagLength(line));
     }
 
-    const int last = static_cast<int>(list.lines.size()) - 1;
     if (list.marker < last) {
         ++list.marker;
-        while (list.lines[list.marker].isEmpty() && list.marker < last) ++list.marker;
+        const auto passed = [&list](int row) {
+            return list.lines[row].isEmpty() || isIdLine(list.lines[row]);
+        };
+        while (passed(list.marker) && list.marker < last) ++list.marker;
     }
 
     const bool restsOnTextAboveTheEnd = !list.lines[list.marker].isEmpty() && list.marker < last;
@@ -26,12 +41,24 @@ AddLineOutcome addLine(LineList& list, const QString& tag) {
     return outcome;
 }
 
-bool insertBlankLine(LineList& list, const QString& blankLine) {
-    if (list.lines.isEmpty()) return false;
+int insertBlankLine(LineList& list, const QString& blankLine) {
+    if (list.lines.isEmpty()) return -1;
     if (list.marker < 0 || list.marker >= list.lines.size()) list.marker = 0;
-    list.lines.insert(list.marker, blankLine);
+    const std::optional<int> markedTime = tagTime(list.lines[list.marker]);
+    const std::optional<int> blankTime = tagTime(blankLine);
+    bool onlyTaggedBelow = true;
+    for (int row = list.marker + 1; row < list.lines.size() && onlyTaggedBelow; ++row) {
+        onlyTaggedBelow = tagTime(list.lines[row]).has_value() || isIdLine(list.lines[row]);
+    }
+    if (markedTime && blankTime && *markedTime <= *blankTime && onlyTaggedBelow) {
+        const int row = list.marker + 1;
+        list.lines.insert(row, blankLine);
+        return row;
+    }
+    const int row = list.marker;
+    list.lines.insert(row, blankLine);
     ++list.marker;
-    return true;
+    return row;
 }
 
 QStringList withoutEmptyLastLine(QStringList displayedLines) {

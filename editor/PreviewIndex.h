@@ -1,7 +1,7 @@
 #pragma once
 // The lyrics preview's lookup text: one entry per list line, "[key]text[~E]", where the key is the
-// tag time in tenths of the line or of the nearest tagged line above it. While the song plays, the
-// entry whose key is the displayed time gives the line to show.
+// tag time in hundredths of the line or of the nearest tagged line above it. While the song plays,
+// each tick looks for the tags the play time has passed since the previous tick.
 
 #include <QString>
 #include <QStringList>
@@ -9,10 +9,11 @@
 
 inline const QString kPreviewEndMark = QStringLiteral("[~E]");
 
-// Builds the index from the line list. A line that looks tagged but whose tag is not a time (an ID
-// line such as "[ti:Title]") is indexed as an untagged line: it carries the key above it.
+// Builds the index from the line list. Lines that do not start with a time tag (ID lines such as
+// "[ti:Title]" included) carry the key above them.
 QString buildPreviewIndex(const QStringList& lines);
 
-// The text to show when the play-time display reads displayedPlayTime: the first entry with that
-// key, up to its end mark. Nothing when no entry has the key (the preview then keeps its text).
-std::optional<QString> lookUpPreview(const QString& index, const QString& displayedPlayTime);
+// The text to show when the play time went from `fromHundredths` (inclusive) to `toHundredths`
+// (inclusive): of the keys in that span, the latest, and of the entries with that key the first,
+// up to its end mark. Nothing when the span holds no key (the preview then keeps its text).
+std::optional<QString> lookUpPreview(const QString& index, int fromHundredths, int toHundredths);

@@ -20,6 +20,7 @@
 #include "platform/system/Random.h"
 #include "platform/widgets/Application.h"
 #include "platform/widgets/IntervalTimer.h"
+#include "platform/widgets/PressMoments.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/windowless/PictureControl.h"
 #include "platform/windowless/WindowlessHost.h"
@@ -43,6 +44,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     BassdllPlayer1->SetFlanger(false);
     BassdllPlayer1->SetFadeOut(false);
     BassdllPlayer1->SetFadeOutTime(10);
+    pressMoments_ = new widgets::PressMoments(this);
     createControls();
     bindHandlers();
     Timer2->setInterval(50);

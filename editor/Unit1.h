@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "PlayClock.h"
 #include "audio/BassDLLPlayer.h"
 #include "controls/OutlookBtn.h"
 #include "platform/widgets/FileDialogs.h"
@@ -25,6 +26,7 @@ class QShortcut;
 
 namespace widgets {
 class Anchors;
+class PressMoments;
 class IntervalTimer;
 class ScrollBar;
 }  // namespace widgets
@@ -104,12 +106,12 @@ public:
     bool NotPlaying = false;
     bool MemoEdited = false;
     bool Unsaved = false;
-    int SecondTicks = 0;
-    // No tick yet: an impossible seconds value, so the first tick's digit is 0 whatever its second.
-    int LastSecond = -1;
     QString AudioFileName;
     bool SilentOutputNoticed = false;
     QString PreviewIndex;
+    // The play time as heard, fed by the play-time tick and read by the displays, the tags and the
+    // preview.
+    PlayClock Clock;
 
     // A song is loaded: the song-name display no longer shows its dashes.
     bool SongLoaded() const;
@@ -192,6 +194,19 @@ private:
     void returnLineList();  // on Stop
     void rebuildPreviewIndex();
     void previewLookup();  // every play-time tick
+    // The preview shows tags from this time on (hundredths): the play time at the last rebuild or
+    // seek, then just after the previous tick's.
+    int previewFrom_ = 0;
+
+    // The play time now, read from the player into the clock.
+    double observePlayTime();
+    // The play time at the moment the key or button being handled was pressed.
+    double playTimeOfPress();
+    // The play time as the displays show it: truncated to tenths, never ahead of what is heard.
+    void showHeardTime(double seconds);
+    // Restarts the clock at the player's position after a jump (open, seek, play after stop).
+    void restartClock(double seconds);
+    widgets::PressMoments* pressMoments_ = nullptr;
 
     // Opening: the dialog's or a dropped file's path, after the save prompt.
     void openAudioFile(const QString& path);

@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <cmath>
 
 #include "LineTagging.h"
 #include "PreviewIndex.h"
@@ -46,7 +47,7 @@ void TForm1::fillLineList() {
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     ListBox1->addItems(withoutEmptyLastLine(widgets::displayedLines(*Memo1)));
     MemoEdited = false;
-    if (ListBox1->count() > 0) markLine(0);
+    if (ListBox1->count() > 0) markLine(firstMarkedLine(lineListLines()));
 }
 
 void TForm1::showLineList() {
@@ -77,11 +78,11 @@ void TForm1::AddBtnClick() {
     LineList list{lineListLines(), ListBox1->currentRow()};
     if (list.lines.isEmpty()) return;
     const LiveSettings& settings = liveSettings();
-    const QString tag = addLineTag(PlayTime->caption(), settings.offsetSwitch(), settings.offsetEntryText());
-    const int tagged = list.marker < 0 ? 0 : list.marker;
+    const QString tag = addLineTag(playTimeOfPress(), settings.offsetSwitch(), settings.offsetEntryText());
     const AddLineOutcome outcome = addLine(list, tag);
+    if (outcome.tagged < 0) return;
     PreView->setText(outcome.preview);
-    ListBox1->item(tagged)->setText(list.lines[tagged]);
+    ListBox1->item(outcome.tagged)->setText(list.lines[outcome.tagged]);
     markLine(list.marker);
     if (outcome.recordChange) {
         Unsaved = true;
@@ -91,8 +92,9 @@ void TForm1::AddBtnClick() {
 
 void TForm1::OutlookBtn2Click() {
     LineList list{lineListLines(), ListBox1->currentRow()};
-    if (!insertBlankLine(list, blankLineText(PlayTime->caption()))) return;
-    ListBox1->insertItem(list.marker - 1, list.lines[list.marker - 1]);
+    const int row = insertBlankLine(list, blankLineText(playTimeOfPress()));
+    if (row < 0) return;
+    ListBox1->insertItem(row, list.lines[row]);
     markLine(list.marker);
     Unsaved = true;
     MarkLyricsChanged();
@@ -107,8 +109,10 @@ void TForm1::DoLyricsTextClick() {
 }
 
 void TForm1::previewLookup() {
-    if (const std::optional<QString> text = lookUpPreview(PreviewIndex, PlayTime->caption()))
-        PreView->setText(*text);
+    const int heard = static_cast<int>(std::floor(Clock.latest().value_or(0.0) * 100.0 + 1e-6));
+    if (heard < previewFrom_) return;
+    if (const std::optional<QString> text = lookUpPreview(PreviewIndex, previewFrom_, heard)) PreView->setText(*text);
+    previewFrom_ = heard + 1;
 }
 
 void TForm1::createKeyboardShortcuts() {

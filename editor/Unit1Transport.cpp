@@ -2,6 +2,8 @@
 // the volume bar and the level meters.
 
 #include <QFileInfo>
+#include <chrono>
+#include <cmath>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -14,6 +16,7 @@
 #include "Unit1.h"
 #include "platform/system/Errors.h"
 #include "platform/widgets/IntervalTimer.h"
+#include "platform/widgets/PressMoments.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/windowless/WindowlessHost.h"
 
@@ -108,6 +111,7 @@ void TForm1::openAudioFile(const QString& path) {
     showTenths(*PlayTimeMSTotal, QString::number(ScrollBarPos->maximum() * 10));
     applyButtons(buttonsAfter(TransportAction::fileOpened));
     ScrollBarVol->setEnabled(true);
+    restartClock(0.0);
     Unsaved = false;
     Seeking = false;
 }
@@ -125,7 +129,11 @@ void TForm1::showNoSong() {
 
 void TForm1::PlayBtnClick() {
     Timer1->setInterval(kPlayTimeTickMs);
+    const bool fromStop = BassdllPlayer1->Status() == sndStopped;
     BassdllPlayer1->Play();
+    // After a pause the pass goes on (the clock holds the paused time until the sound catches up);
+    // after a stop it starts again where the player starts.
+    if (fromStop) restartClock(BassdllPlayer1->AudiblePosition());
     applyButtons(buttonsAfter(TransportAction::play));
     ScrollBarPos->setEnabled(true);
     if (MemoEdited) fillLineList();
@@ -138,6 +146,8 @@ void TForm1::PlayBtnClick() {
 void TForm1::PauseBtnClick() {
     Timer1->setInterval(0);
     BassdllPlayer1->Pause();
+    // Tags made while paused take the time the sound stopped at.
+    observePlayTime();
     applyButtons(buttonsAfter(TransportAction::pause));
     NotPlaying = true;
 }
@@ -151,14 +161,42 @@ void TForm1::StopBtnClick() {
 }
 
 void TForm1::Timer1Timer() {
-    const DisplayParts display =
-        splitDisplayRecord(FormatPlayTime(ScrollBarPos->value(), SecondTicks, LastSecond));
-    showPlayTime(display.playTime);
-    showTenths(*PlayTimeMS, display.tenths);
-    // The displays show the bar's position from the previous tick.
+    const double heard = observePlayTime();
+    showHeardTime(heard);
     if (!NotPlaying && !Seeking) ScrollBarPos->setValue(static_cast<int>(BassdllPlayer1->Position()));
-    if (endOfSongReached(PlayTimeMS->caption(), PlayTimeMSTotal->caption())) StopBtnClick();
+    // The song ends when its sound has ended: the channel stops itself once its last sample was
+    // played, and the displays then show the whole length.
+    if (!NotPlaying && BassdllPlayer1->Status() == sndStopped) {
+        showPlayTime(TenthsToTime(ScrollBarPos->maximum() * 10));
+        showTenths(*PlayTimeMS, PlayTimeMSTotal->caption());
+        ScrollBarPos->setValue(ScrollBarPos->maximum());
+        previewLookup();
+        StopBtnClick();
+        return;
+    }
     previewLookup();
+}
+
+double TForm1::observePlayTime() {
+    Clock.observe(std::chrono::steady_clock::now(), BassdllPlayer1->AudiblePosition());
+    return Clock.latest().value_or(0.0);
+}
+
+double TForm1::playTimeOfPress() {
+    observePlayTime();
+    const auto pressed = pressMoments_->pressMoment();
+    return Clock.positionAt(pressed).value_or(0.0);
+}
+
+void TForm1::showHeardTime(double seconds) {
+    const int tenths = shownTenths(seconds);
+    showPlayTime(TenthsToTime(tenths));
+    showTenths(*PlayTimeMS, QString::number(tenths));
+}
+
+void TForm1::restartClock(double seconds) {
+    Clock.restart(std::chrono::steady_clock::now(), seconds);
+    previewFrom_ = static_cast<int>(std::lround(seconds * 100.0));
 }
 
 void TForm1::noticeSilentOutput() {
@@ -189,7 +227,10 @@ void TForm1::ScrollBarPosScroll() {
 }
 
 void TForm1::ScrollBarPosChange() {
-    if (Seeking) BassdllPlayer1->SetPosition(static_cast<std::uint32_t>(ScrollBarPos->value()));
+    if (!Seeking) return;
+    BassdllPlayer1->SetPosition(static_cast<std::uint32_t>(ScrollBarPos->value()));
+    // The new place shows at once, and the preview looks for tags from there on.
+    restartClock(ScrollBarPos->value());
 }
 
 void TForm1::ScrollBarPosMouseLeave() {

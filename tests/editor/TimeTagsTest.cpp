@@ -2,103 +2,80 @@
 
 #include <QStringList>
 
+#include "editor/PlayClock.h"
+
 #include "editor/TimeTags.h"
 #include "editor/Transport.h"
-
-namespace {
-// The tick state as the main window starts it: no previous tick.
-struct Ticker {
-    int SecondTicks = 0;
-    int LastSecond = -1;
-    QString tick(int position) { return FormatPlayTime(position, SecondTicks, LastSecond); }
-};
-}  // namespace
-
-TEST(PlayTime, FirstTickAtZero) {
-    Ticker ticker;
-    EXPECT_EQ(ticker.tick(0), QStringLiteral("00:00.0;0"));
-    EXPECT_EQ(ticker.tick(0), QStringLiteral("00:00.1;1"));
-}
-
-TEST(PlayTime, NewSecondRestartsTheDigitAndMinutesRollOver) {
-    Ticker ticker;
-    ticker.tick(59);
-    EXPECT_EQ(ticker.tick(59), QStringLiteral("00:59.1;591"));
-    EXPECT_EQ(ticker.tick(60), QStringLiteral("01:00.0;600"));
-    EXPECT_EQ(ticker.tick(60), QStringLiteral("01:00.1;601"));
-}
-
-TEST(PlayTime, TwelveTicksOnOneSecondCountToNineThenShowZero) {
-    Ticker ticker;
-    QStringList tenths;
-    for (int i = 0; i < 12; ++i) tenths << splitDisplayRecord(ticker.tick(83)).tenths;
-    EXPECT_EQ(tenths, (QStringList{"830", "831", "832", "833", "834", "835", "836", "837", "838", "839",
-                                   "830", "830"}));
-    EXPECT_EQ(splitDisplayRecord(ticker.tick(83)).playTime, QStringLiteral("01:23.0"));
-}
-
-TEST(PlayTime, AJumpOfExactlySixtySecondsCountsAsTheSameSecond) {
-    Ticker ticker;
-    ticker.tick(83);
-    EXPECT_EQ(ticker.tick(143), QStringLiteral("02:23.1;1431"));
-}
-
-TEST(PlayTime, SongsOfAHundredMinutesKeepWorking) {
-    Ticker ticker;
-    const QString record = ticker.tick(6005);
-    EXPECT_EQ(record, QStringLiteral("100:05.0;60050"));
-    const DisplayParts parts = splitDisplayRecord(record);
-    EXPECT_EQ(parts.playTime, QStringLiteral("100:05.0"));
-    EXPECT_EQ(parts.tenths, QStringLiteral("60050"));
-    EXPECT_EQ(TimeToTenths(parts.playTime), 60050);
-    EXPECT_EQ(TenthsToTime(60050), QStringLiteral("100:05.0"));
-    const QString tag = addLineTag(parts.playTime, false, QString());
-    EXPECT_EQ(tag, QStringLiteral("[100:05.00]"));
-    EXPECT_EQ(tagLength(tag + QStringLiteral("Text")), 11);
-    EXPECT_EQ(tagTime(tag + QStringLiteral("Text")), 60050);
-    EXPECT_EQ(seekDisplay(6005), QStringLiteral("100:05.0"));
-}
 
 TEST(PlayTime, ConversionsBetweenTextAndTenths) {
     EXPECT_EQ(TimeToTenths(QStringLiteral("01:23.3")), 833);
     EXPECT_EQ(TenthsToTime(833), QStringLiteral("01:23.3"));
     EXPECT_EQ(TenthsToTime(0), QStringLiteral("00:00.0"));
     EXPECT_EQ(TenthsToTime(-4), QStringLiteral("00:00.0"));
+    EXPECT_EQ(TenthsToTime(600), QStringLiteral("01:00.0"));
     EXPECT_FALSE(TimeToTenths(QStringLiteral("ti:Titl")).has_value());
     EXPECT_FALSE(TimeToTenths(QStringLiteral("1:23.3")).has_value());
     EXPECT_EQ(seekDisplay(83), QStringLiteral("01:23.0"));
 }
 
-TEST(Tags, AddLineSubtractsTheChosenOffset) {
-    EXPECT_EQ(addLineTag(QStringLiteral("01:23.4"), true, QStringLiteral("-500")),
-              QStringLiteral("[01:22.90]"));
-    EXPECT_EQ(addLineTag(QStringLiteral("01:23.4"), false, QStringLiteral("-500")),
-              QStringLiteral("[01:23.40]"));
-    EXPECT_EQ(addLineTag(QStringLiteral("01:23.4"), true, QStringLiteral("-300")),
-              QStringLiteral("[01:23.10]"));
-    EXPECT_EQ(addLineTag(QStringLiteral("00:00.7"), true, QStringLiteral("-700")),
-              QStringLiteral("[00:00.00]"));
-    EXPECT_EQ(addLineTag(QStringLiteral("00:00.3"), true, QStringLiteral("-700")),
-              QStringLiteral("[00:00.00]"))
-        << "never below zero";
-    EXPECT_EQ(addLineTag(QStringLiteral("00:12.3"), true, QString()), QStringLiteral("[00:12.30]"))
+TEST(PlayTime, SongsOfAHundredMinutesKeepWorking) {
+    EXPECT_EQ(TenthsToTime(60050), QStringLiteral("100:05.0"));
+    EXPECT_EQ(TimeToTenths(QStringLiteral("100:05.0")), 60050);
+    EXPECT_EQ(seekDisplay(6005), QStringLiteral("100:05.0"));
+    const QString tag = addLineTag(6005.0, false, QString());
+    EXPECT_EQ(tag, QStringLiteral("[100:05.00]"));
+    EXPECT_EQ(tagLength(tag + QStringLiteral("Text")), 11);
+    EXPECT_EQ(tagTime(tag + QStringLiteral("Text")), 600500);
+}
+
+TEST(PlayTime, TheDisplayTruncatesSoItNeverShowsWhatIsNotHeardYet) {
+    EXPECT_EQ(shownTenths(12.39), 123);
+    EXPECT_EQ(shownTenths(12.3999), 123);
+    EXPECT_EQ(shownTenths(0.3 * 3), 9) << "a float a hair below 0.9 still shows 0.9";
+    EXPECT_EQ(shownTenths(0.0), 0);
+    EXPECT_EQ(shownTenths(-0.2), 0);
+}
+
+TEST(Tags, AddLineTagsTheTimeOfThePressLessTheChosenOffsetToTheHundredth) {
+    EXPECT_EQ(addLineTag(83.437, true, QStringLiteral("-500")), QStringLiteral("[01:22.94]"));
+    EXPECT_EQ(addLineTag(83.437, false, QStringLiteral("-500")), QStringLiteral("[01:23.44]"));
+    EXPECT_EQ(addLineTag(83.4, true, QStringLiteral("-300")), QStringLiteral("[01:23.10]"));
+    EXPECT_EQ(addLineTag(83.4, true, QStringLiteral("-700")), QStringLiteral("[01:22.70]"));
+    EXPECT_EQ(addLineTag(59.996, false, QString()), QStringLiteral("[01:00.00]")) << "rounds across a minute";
+    EXPECT_EQ(addLineTag(0.7, true, QStringLiteral("-700")), QStringLiteral("[00:00.00]"));
+    EXPECT_EQ(addLineTag(0.3, true, QStringLiteral("-700")), QStringLiteral("[00:00.00]")) << "never below zero";
+    EXPECT_EQ(addLineTag(12.3, true, QString()), QStringLiteral("[00:12.30]"))
         << "switched on with no entry chosen: no offset";
+    EXPECT_EQ(offsetMilliseconds(true, QStringLiteral("-700")), 700);
+    EXPECT_EQ(offsetMilliseconds(false, QStringLiteral("-700")), 0);
 }
 
-TEST(Tags, BlankLineTakesTheDisplayedTimeAndOneBlank) {
-    EXPECT_EQ(blankLineText(QStringLiteral("02:05.1")), QStringLiteral("[02:05.10] "));
+TEST(Tags, BlankLineTakesThePressTimeWithoutOffsetAndOneBlank) {
+    EXPECT_EQ(blankLineText(125.137), QStringLiteral("[02:05.14] "));
+    EXPECT_EQ(timeTag(5), QStringLiteral("[00:00.05]"));
+    EXPECT_EQ(timeTag(-5), QStringLiteral("[00:00.00]"));
 }
 
-TEST(Tags, RecognitionByTheFirstClosingBracket) {
-    EXPECT_EQ(tagLength(QStringLiteral("[ti:Title]")), 10) << "tagged by position";
-    EXPECT_FALSE(tagTime(QStringLiteral("[ti:Title]")).has_value()) << "but no time";
+TEST(Tags, OnlyALeadingTimeTagCountsAndIdLinesAreNeverTags) {
+    EXPECT_EQ(tagLength(QStringLiteral("[ti:Title]")), 0);
+    EXPECT_EQ(tagLength(QStringLiteral("[ti:Grüße]")), 0) << "ten characters, first ] at the 10th place";
+    EXPECT_TRUE(isIdLine(QStringLiteral("[ti:Grüße]")));
+    for (const char* id : {"[ar:A]", "[al:B]", "[au:C]", "[by:D]", "[re:E]", "[ve:F]", "[length:03:12]",
+                           "[offset:+200]", "[#:comment]", "[TI:Upper]"}) {
+        EXPECT_TRUE(isIdLine(QString::fromUtf8(id))) << id;
+    }
+    EXPECT_FALSE(isIdLine(QStringLiteral("[00:12.00]Text")));
+    EXPECT_FALSE(isIdLine(QStringLiteral("[Chorus]")));
     EXPECT_EQ(tagLength(QStringLiteral("[01:23]Text")), 0);
     EXPECT_EQ(tagLength(QStringLiteral("[01:23.456]Text")), 0);
+    EXPECT_EQ(tagLength(QStringLiteral("[1:23.45]Text")), 0);
+    EXPECT_EQ(tagLength(QStringLiteral("x[01:23.45]Text")), 0);
     EXPECT_EQ(tagLength(QStringLiteral("plain text")), 0);
-    EXPECT_EQ(tagTime(QStringLiteral("[00:12.00][00:15.00]Text")), 120) << "only the first tag counts";
+    EXPECT_EQ(tagTime(QStringLiteral("[00:12.00][00:15.00]Text")), 1200) << "only the first tag counts";
     EXPECT_EQ(lineText(QStringLiteral("[00:12.00][00:15.00]Text")), QStringLiteral("[00:15.00]Text"));
     EXPECT_EQ(lineText(QStringLiteral("no bracket")), QStringLiteral("no bracket"));
-    EXPECT_EQ(tagTime(QStringLiteral("[01:23.40]Hello")), 834);
+    EXPECT_EQ(tagTime(QStringLiteral("[01:23.45]Hello")), 8345);
+    EXPECT_FALSE(tagTime(QStringLiteral("[9999999999:00.00]Overflow")).has_value());
 }
 
 TEST(Meters, PeakScaledByTheVolumeRoundedToNearest) {
