@@ -125,6 +125,7 @@ void Channel::restartAt(std::int64_t frame) {
     std::lock_guard<std::mutex> mixing(mixMutex_);
     ring_.clear();
     consumed_ = frame;
+    played_ = static_cast<double>(frame);
     pending_.clear();
     pendingOffset_ = 0;
     if (resampler_ != nullptr) src_reset(resampler_);
@@ -189,6 +190,7 @@ std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, b
     }
     std::lock_guard<std::mutex> mixing(mixMutex_);
     consumed_ = decodedFrames_;
+    played_ = static_cast<double>(consumed_);
     return done * frameBytes;
 }
 
@@ -320,7 +322,7 @@ DWORD Channel::slidingFlags() const {
 
 std::int64_t Channel::audibleFrame(double outputLatencySeconds) const {
     std::lock_guard<std::mutex> lock(mixMutex_);
-    std::int64_t frame = consumed_;
+    std::int64_t frame = isDecodeOnly() ? consumed_ : static_cast<std::int64_t>(std::floor(played_));
     if (!isDecodeOnly() && state_ == PlayState::playing && !stalled_) {
         frame -= static_cast<std::int64_t>(std::llround(outputLatencySeconds * attributes_.frequency));
         if (lengthFrames >= 0) frame = std::min(frame, lengthFrames);
@@ -446,8 +448,12 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
         }
         pendingOffset_ += used;
         consumed_ += static_cast<std::int64_t>(used);
+        played_ += resample ? static_cast<double>(made) / ratio : static_cast<double>(made);
         produced += made;
     }
+    // Nothing lags behind the ring by more than the resampler holds; at the end all of it is out.
+    played_ = std::min(played_, static_cast<double>(consumed_));
+    if (ended) played_ = static_cast<double>(consumed_);
 
     // Levels and sample data describe the channel's own sound, before volume and pan, as a meter
     // that scales by the volume setting expects.

@@ -200,6 +200,9 @@ private:
     std::size_t pendingOffset_ = 0;
     std::vector<float> renderScratch_;
     std::int64_t consumed_ = 0;
+    // What has left the mixer, in the channel's frames: the resampler keeps some of what it took
+    // from the ring (consumed_) and hands it out later, so only this follows the sound smoothly.
+    double played_ = 0.0;
 
     mutable std::mutex recentMutex_;
     std::vector<float> recent_;  // ring of stereo frames
