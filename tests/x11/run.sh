@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Drives the real program on a virtual X server with a window manager, for what offscreen tests
 # cannot see: where the window comes up after a restart, a click on the position bar's track while
-# a song plays, the error shown for a file that cannot be played, and a song heard on a PulseAudio
-# server (the program's own engine, mapped from memory, on the server's default sink).
+# a song plays, the error shown for a file that cannot be played, a song heard on a PulseAudio
+# server (the program's own engine, mapped from memory, on the server's default sink), and tags
+# made with real key presses against a recording of what the server played.
 #   run.sh PATH_TO_QUILLON
 set -u
 program=$(readlink -f "$1")
@@ -135,6 +136,15 @@ if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
   ! grep -q "silent device" "$work/program.err"
   check "the program plays on the server, not on its silent device" $?
   close_program "$win"
+
+  # 5. Tags against what is heard: Space pressed at known moments over a song of clicks, the
+  # sink's monitor recorded; each tag is the song time heard at the press less the offset. Then
+  # the same with both cores kept busy. The song plays to its end, whose last part must be heard.
+  mkdir -p "$work/tags-idle" "$work/tags-busy"
+  python3 "$(dirname "$0")/tag_timing.py" "$program" "$work/tags-idle" quillon_x11 --presses 6 --bound 0.030
+  check "idle: every tag within 30 ms of the time heard at the press, the song's end heard" $?
+  python3 "$(dirname "$0")/tag_timing.py" "$program" "$work/tags-busy" quillon_x11 --presses 6 --bound 0.050 --busy
+  check "both cores busy: every tag within 50 ms, the song's end heard" $?
   stop_pulse_server
 else
   echo "skipped: a song heard on a PulseAudio server (pulseaudio or parec missing)"

@@ -1,0 +1,221 @@
+#!/usr/bin/env python3
+"""Tags against what is heard: the real program plays a song of clicks on a PulseAudio server, Space
+is pressed at known moments, and the server's monitor is recorded. The song time heard at each press
+comes from the recording (the clicks place the song on the recording's time line, the moments the
+recorder received its data place the press on it), never from the program.
+
+Run on an X server with a window manager and a PulseAudio server whose default sink is SINK:
+  tag_timing.py PROGRAM WORK SINK [--presses N] [--busy] [--report FILE]
+Prints one line per press and a summary; exits 1 when a bound does not hold.
+"""
+
+import argparse
+import os
+import random
+import statistics
+import struct
+import subprocess
+import sys
+import threading
+import time
+import wave
+
+RATE = 44100
+OFFSET = 0.5  # the program's default reaction offset, "-500"
+CLICK_SECONDS = 0.004
+END_BURST = 0.3
+
+
+def write_song(path, length, clicks):
+    """Stereo 16-bit clicks (short full bursts) at the given song times, silence between, and a
+    tone over the last END_BURST seconds, so the end of the song can be found in a recording."""
+    frames = bytearray(int(length * RATE) * 4)
+    def put(index, value):
+        struct.pack_into("<hh", frames, index * 4, value, value)
+    for at in clicks:
+        start = int(round(at * RATE))
+        for i in range(int(CLICK_SECONDS * RATE)):
+            put(start + i, 20000 if i % 2 == 0 else -20000)
+    burst = int(END_BURST * RATE)
+    total = len(frames) // 4
+    for i in range(total - burst, total):
+        put(i, 12000 if (i // 22) % 2 == 0 else -12000)  # about 1 kHz
+    with wave.open(path, "wb") as song:
+        song.setnchannels(2)
+        song.setsampwidth(2)
+        song.setframerate(RATE)
+        song.writeframes(bytes(frames))
+
+
+class Recorder:
+    """parec on the sink's monitor; remembers when each piece of data arrived."""
+
+    def __init__(self, sink):
+        self.data = bytearray()
+        self.arrivals = []  # (monotonic seconds, bytes received so far)
+        self.process = subprocess.Popen(
+            ["parec", "--raw", "--format=s16le", "--rate=%d" % RATE, "--channels=2",
+             "--latency-msec=5", "--device=%s.monitor" % sink],
+            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.thread = threading.Thread(target=self.read, daemon=True)
+        self.thread.start()
+
+    def read(self):
+        while True:
+            piece = os.read(self.process.stdout.fileno(), 4096)
+            now = time.monotonic()
+            if not piece:
+                return
+            self.data += piece
+            self.arrivals.append((now, len(self.data)))
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait()
+        self.thread.join(timeout=2)
+
+    def frame_at(self, moment):
+        """The recording's frame that was being played at a moment. Data arrives after it was
+        played, never before: the earliest arrival relative to its content is the recorder's
+        latency, the others were only read late."""
+        lead = min(at - count / 4 / RATE for at, count in self.arrivals[len(self.arrivals) // 10:])
+        return (moment - lead) * RATE
+
+    def left(self):
+        count = len(self.data) // 4
+        return struct.unpack_from("<%dh" % (2 * count), self.data)[0::2]
+
+
+def onsets(samples, threshold=8000, quiet=0.3):
+    """Frames where a click or burst starts after at least `quiet` seconds of silence."""
+    found = []
+    last_loud = -10 ** 9
+    gap = int(quiet * RATE)
+    for index, value in enumerate(samples):
+        if abs(value) > threshold:
+            if index - last_loud > gap:
+                found.append(index)
+            last_loud = index
+    return found
+
+
+def loud_run(samples, start, threshold=4000):
+    """How long the sound lasts from `start`, allowing for the tone's zero crossings."""
+    index = start
+    last = start
+    while index < len(samples) and index - last < 100:
+        if abs(samples[index]) > threshold:
+            last = index
+        index += 1
+    return (last - start) / RATE
+
+
+def xdotool(*arguments):
+    subprocess.run(["xdotool", *arguments], check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("program")
+    parser.add_argument("work")
+    parser.add_argument("sink")
+    parser.add_argument("--presses", type=int, default=6)
+    parser.add_argument("--busy", action="store_true")
+    parser.add_argument("--bound", type=float, default=0.030)
+    parser.add_argument("--report")
+    options = parser.parse_args()
+
+    first_press = 2.0
+    spacing = 0.8
+    length = first_press + spacing * options.presses + 2.0
+    clicks = [float(t) for t in range(1, int(length - 1))]
+    song = os.path.join(options.work, "clicks.wav")
+    write_song(song, length, clicks)
+    lyrics = os.path.join(options.work, "clicks.lrc")
+    with open(lyrics, "w", newline="") as text:
+        text.write("".join("Line %d\r\n" % (k + 1) for k in range(options.presses)))
+
+    busy = []
+    if options.busy:
+        busy = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(2)]
+    program = subprocess.Popen([options.program, song], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    recorder = None
+    try:
+        window = ""
+        for _ in range(100):
+            window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillon$"],
+                                    capture_output=True, text=True).stdout.split()
+            if window:
+                break
+            time.sleep(0.1)
+        if not window:
+            print("FAILED: the window did not show")
+            return 1
+        time.sleep(1.0)
+        xdotool("windowactivate", "--sync", window[0])
+        recorder = Recorder(options.sink)
+        time.sleep(0.5)
+        xdotool("key", "--clearmodifiers", "ctrl+p")
+        started = time.monotonic()
+        random.seed(options.presses)
+        pressed = []
+        for k in range(options.presses):
+            due = started + first_press + spacing * k + random.uniform(0.0, 0.4)
+            time.sleep(max(0.0, due - time.monotonic()))
+            # The press goes to the server just before xdotool returns (a whole "key" would wait
+            # between press and release).
+            xdotool("keydown", "space")
+            pressed.append(time.monotonic() - 0.001)
+            xdotool("keyup", "space")
+        # The song plays to its end, which the program notices by itself; then the lyrics are saved.
+        time.sleep(max(0.0, started + length + 1.5 - time.monotonic()))
+        recorder.stop()
+        xdotool("key", "--clearmodifiers", "ctrl+s")
+        time.sleep(0.5)
+    finally:
+        for loop in busy:
+            loop.kill()
+        if recorder is not None and recorder.process.poll() is None:
+            recorder.stop()
+        xdotool("key", "--clearmodifiers", "ctrl+q")
+        time.sleep(0.5)
+        if program.poll() is None:
+            program.kill()
+
+    samples = recorder.left()
+    starts = onsets(samples)
+    heard_clicks = [frame for frame in starts][: len(clicks)]
+    if len(heard_clicks) < len(clicks):
+        print("FAILED: %d of %d clicks heard" % (len(heard_clicks), len(clicks)))
+        return 1
+    # Where song time 0 lies in the recording.
+    zero = statistics.median(frame - at * RATE for frame, at in zip(heard_clicks, clicks))
+    with open(lyrics, encoding="utf-8") as text:
+        lines = text.read().splitlines()
+    errors = []
+    for k, moment in enumerate(pressed):
+        heard = (recorder.frame_at(moment) - zero) / RATE
+        line = lines[k] if k < len(lines) else ""
+        if not (line.startswith("[") and line[9:10] == "]"):
+            print("FAILED: line %d is not tagged: %r" % (k + 1, line))
+            return 1
+        tag = int(line[1:3]) * 60 + float(line[4:9])
+        error = tag - (heard - OFFSET)
+        errors.append(error)
+        print("press %2d: heard %7.3f s, tag %7.2f s, error %+6.1f ms" % (k + 1, heard, tag, error * 1000))
+    worst = max(abs(e) for e in errors)
+    median = statistics.median(abs(e) for e in errors)
+    end_start = starts[len(clicks)] if len(starts) > len(clicks) else None
+    end_heard = loud_run(samples, end_start) if end_start is not None else 0.0
+    summary = ("%s: tag error median %.1f ms, worst %.1f ms over %d presses; last %.0f ms of the song heard"
+               % ("busy" if options.busy else "idle", median * 1000, worst * 1000, len(errors), end_heard * 1000))
+    print(summary)
+    if options.report:
+        with open(options.report, "a") as report:
+            report.write(summary + "\n")
+    ok = worst <= options.bound and end_heard >= END_BURST - 0.02
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
