@@ -11,7 +11,7 @@ packages=(
   portaudio19-dev libfftw3-dev libsamplerate0-dev libasound2-dev libpulse-dev pulseaudio pulseaudio-utils
   fonts-wine fonts-dejavu-core
   clang libclang-rt-14-dev
-  python3 xvfb xauth x11-apps x11-utils imagemagick sox libsox-fmt-mp3 openbox xdotool xclip desktop-file-utils
+  python3 tesseract-ocr xvfb xauth x11-apps x11-utils imagemagick sox libsox-fmt-mp3 openbox xdotool xclip desktop-file-utils
 )
 
 missing=()

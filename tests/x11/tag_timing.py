@@ -110,6 +110,21 @@ def loud_run(samples, start, threshold=4000):
     return (last - start) / RATE
 
 
+def read_display(image):
+    """The play-time display ("mm:ss.t") in a capture of the window, read by OCR; None if unread.
+    The display sits 97 to 131 pixels above the window's bottom edge, from 70 pixels on the left."""
+    crop = subprocess.run(["convert", image, "-gravity", "SouthWest", "-crop", "110x34+70+97", "+repage",
+                           "-negate", "-scale", "400%", "-threshold", "50%", "png:-"], capture_output=True)
+    text = subprocess.run(["tesseract", "-", "-", "--psm", "7", "-c", "tessedit_char_whitelist=0123456789:."],
+                          input=crop.stdout, capture_output=True).stdout.decode().strip()
+    if len(text) != 7 or text[2] != ":" or text[5] != ".":
+        return None
+    try:
+        return int(text[0:2]) * 60 + int(text[3:5]) + int(text[6]) / 10
+    except ValueError:
+        return None
+
+
 def xdotool(*arguments):
     subprocess.run(["xdotool", *arguments], check=False, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -123,6 +138,8 @@ def main():
     parser.add_argument("--busy", action="store_true")
     parser.add_argument("--bound", type=float, default=0.030)
     parser.add_argument("--report")
+    parser.add_argument("--display-check", action="store_true",
+                        help="also capture the window between presses and read its play-time display")
     options = parser.parse_args()
 
     first_press = 2.0
@@ -159,14 +176,21 @@ def main():
         started = time.monotonic()
         random.seed(options.presses)
         pressed = []
+        captures = []  # (moment before, moment after, file)
         for k in range(options.presses):
             due = started + first_press + spacing * k + random.uniform(0.0, 0.4)
+            if options.display_check and due - time.monotonic() > 0.45:
+                time.sleep(random.uniform(0.0, 0.1))
+                image = os.path.join(options.work, "capture-%d.png" % k)
+                before = time.monotonic()
+                subprocess.run(["import", "-window", window[0], image], stderr=subprocess.DEVNULL)
+                captures.append((before, time.monotonic(), image))
             time.sleep(max(0.0, due - time.monotonic()))
-            # The press goes to the server just before xdotool returns (a whole "key" would wait
-            # between press and release).
-            xdotool("keydown", "space")
+            # The press goes to the server just before xdotool returns: without --delay 0 it
+            # would sleep after sending, and a whole "key" would also wait before the release.
+            xdotool("keydown", "--delay", "0", "space")
             pressed.append(time.monotonic() - 0.001)
-            xdotool("keyup", "space")
+            xdotool("keyup", "--delay", "0", "space")
         # The song plays to its end, which the program notices by itself; then the lyrics are saved.
         time.sleep(max(0.0, started + length + 1.5 - time.monotonic()))
         recorder.stop()
@@ -203,17 +227,38 @@ def main():
         error = tag - (heard - OFFSET)
         errors.append(error)
         print("press %2d: heard %7.3f s, tag %7.2f s, error %+6.1f ms" % (k + 1, heard, tag, error * 1000))
+    display_ok = True
+    display_summary = ""
+    if options.display_check:
+        leads = []
+        for before, after, image in captures:
+            shown = read_display(image)
+            if shown is None:
+                continue
+            # The capture took the pixels at some moment between before and after.
+            heard_before = (recorder.frame_at(before) - zero) / RATE
+            heard_after = (recorder.frame_at(after) - zero) / RATE
+            leads.append((shown - heard_after, shown - heard_before))
+            print("display %5.1f s, heard %7.3f to %7.3f s" % (shown, heard_before, heard_after))
+        display_ok = len(leads) >= len(captures) // 2 and all(lead <= 0.0 for lead, _ in leads)
+        if leads:
+            display_summary = ("; display ahead of the sound by at most %+.0f ms, behind by at most %.0f ms "
+                               "(%d captures read)" % (max(l for l, _ in leads) * 1000,
+                                                      -min(l for _, l in leads) * 1000, len(leads)))
+        else:
+            display_summary = "; no display read"
     worst = max(abs(e) for e in errors)
     median = statistics.median(abs(e) for e in errors)
     end_start = starts[len(clicks)] if len(starts) > len(clicks) else None
     end_heard = loud_run(samples, end_start) if end_start is not None else 0.0
-    summary = ("%s: tag error median %.1f ms, worst %.1f ms over %d presses; last %.0f ms of the song heard"
-               % ("busy" if options.busy else "idle", median * 1000, worst * 1000, len(errors), end_heard * 1000))
+    summary = ("%s: tag error median %.1f ms, worst %.1f ms over %d presses; last %.0f ms of the song heard%s"
+               % ("busy" if options.busy else "idle", median * 1000, worst * 1000, len(errors), end_heard * 1000,
+                  display_summary))
     print(summary)
     if options.report:
         with open(options.report, "a") as report:
             report.write(summary + "\n")
-    ok = worst <= options.bound and end_heard >= END_BURST - 0.02
+    ok = worst <= options.bound and end_heard >= END_BURST - 0.02 and display_ok
     return 0 if ok else 1
 
 

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Tag error against what is heard: 20 presses of Space over a song of clicks played by the real
+# program on a PulseAudio server of our own, the sink's monitor recorded, once idle and once with
+# both cores kept busy (the figures in the README).
+#   tag-timing.sh PATH_TO_QUILLON
+set -u
+program=$(readlink -f "$1")
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d /tmp/quillon-tag-bench-XXXXXX)
+export XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb
+mkdir -p "$XDG_CONFIG_HOME"
+export DISPLAY=:$((500 + RANDOM % 400))
+source "$here/../tests/support/pulse-server.sh"
+cleanup() {
+  stop_pulse_server
+  [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 & wm=$!
+sleep 1
+mkdir -p "$work/pulse" "$work/idle" "$work/busy" && chmod 700 "$work/pulse"
+start_pulse_server quillon_bench "$work/pulse"
+status=0
+python3 "$here/../tests/x11/tag_timing.py" "$program" "$work/idle" quillon_bench --presses 20 --bound 0.030 \
+  --display-check || status=1
+python3 "$here/../tests/x11/tag_timing.py" "$program" "$work/busy" quillon_bench --presses 20 --bound 0.050 --busy \
+  || status=1
+pactl list sinks | grep -m1 -i 'latency' | sed 's/^\s*/sink /'
+exit $status
