@@ -181,9 +181,10 @@ def main():
             due = started + first_press + spacing * k + random.uniform(0.0, 0.4)
             if options.display_check and due - time.monotonic() > 0.45:
                 time.sleep(random.uniform(0.0, 0.1))
-                image = os.path.join(options.work, "capture-%d.png" % k)
+                image = os.path.join(options.work, "capture-%d.xwd" % k)
+                # xwd grabs quickly, so the moment of the pixels is known to a few milliseconds.
                 before = time.monotonic()
-                subprocess.run(["import", "-window", window[0], image], stderr=subprocess.DEVNULL)
+                subprocess.run(["xwd", "-silent", "-id", window[0], "-out", image], stderr=subprocess.DEVNULL)
                 captures.append((before, time.monotonic(), image))
             time.sleep(max(0.0, due - time.monotonic()))
             # The press goes to the server just before xdotool returns: without --delay 0 it
@@ -238,13 +239,15 @@ def main():
             # The capture took the pixels at some moment between before and after.
             heard_before = (recorder.frame_at(before) - zero) / RATE
             heard_after = (recorder.frame_at(after) - zero) / RATE
-            leads.append((shown - heard_after, shown - heard_before))
+            # Ahead of the sound at the grab's end / behind the sound at its end (the most it can be).
+            leads.append((shown - heard_after, heard_after - shown))
             print("display %5.1f s, heard %7.3f to %7.3f s" % (shown, heard_before, heard_after))
         display_ok = len(leads) >= len(captures) // 2 and all(lead <= 0.0 for lead, _ in leads)
         if leads:
-            display_summary = ("; display ahead of the sound by at most %+.0f ms, behind by at most %.0f ms "
-                               "(%d captures read)" % (max(l for l, _ in leads) * 1000,
-                                                      -min(l for _, l in leads) * 1000, len(leads)))
+            display_summary = ("; display against the sound at each grab's end: ahead by at most %+.0f ms, "
+                               "behind by at most %.0f ms (%d captures read, grabs of %.0f ms at most)"
+                               % (max(l for l, _ in leads) * 1000, max(l for _, l in leads) * 1000, len(leads),
+                                  max(a - b for b, a, _ in captures) * 1000))
         else:
             display_summary = "; no display read"
     worst = max(abs(e) for e in errors)
