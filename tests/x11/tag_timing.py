@@ -152,10 +152,19 @@ def main():
     with open(lyrics, "w", newline="") as text:
         text.write("".join("Line %d\r\n" % (k + 1) for k in range(options.presses)))
 
+    # The measuring side (recorder, key presses) runs ahead of the busy loops where it may, so that
+    # the load delays the program, not the clock that judges it; the program and the loops run at
+    # the ordinary priority.
+    try:
+        os.setpriority(os.PRIO_PROCESS, 0, -10)
+    except OSError:
+        pass
+    ordinary = lambda: os.setpriority(os.PRIO_PROCESS, 0, 0) if os.getpriority(os.PRIO_PROCESS, 0) < 0 else None
     busy = []
     if options.busy:
-        busy = [subprocess.Popen(["sh", "-c", "while :; do :; done"]) for _ in range(2)]
-    program = subprocess.Popen([options.program, song], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        busy = [subprocess.Popen(["sh", "-c", "while :; do :; done"], preexec_fn=ordinary) for _ in range(2)]
+    program = subprocess.Popen([options.program, song], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               preexec_fn=ordinary)
     recorder = None
     try:
         window = ""
