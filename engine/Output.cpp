@@ -186,7 +186,13 @@ public:
         // Aborted, not drained: a stream whose callbacks stopped would never drain.
         if (stream_ != nullptr && Pa_IsStreamStopped(stream_) == 0) Pa_AbortStream(stream_);
     }
-    double latencySeconds() const override { return latency_; }
+    // The block handed over last starts playing after the device's latency and then plays for its
+    // own length: until the next callback the position moves on smoothly instead of in blocks.
+    double latencySeconds() const override {
+        const double block = static_cast<double>(lastBlockFrames_.load(std::memory_order_relaxed)) / rate_;
+        const double since = now() - lastCallback_.load(std::memory_order_relaxed);
+        return latency_ + block - std::clamp(since, 0.0, block);
+    }
     std::string description() const override { return name_; }
     bool isNull() const override { return false; }
     // The stream calls back every few milliseconds for as long as it runs, silence or not.
@@ -204,6 +210,7 @@ private:
         std::fill(out, out + 2 * frames, 0.0f);
         auto* portAudio = static_cast<PortAudioOutput*>(self);
         portAudio->render_(out, frames);
+        portAudio->lastBlockFrames_.store(frames, std::memory_order_relaxed);
         portAudio->lastCallback_.store(now(), std::memory_order_relaxed);
         return paContinue;
     }
@@ -213,6 +220,7 @@ private:
     RenderFunction render_;
     PaStream* stream_ = nullptr;
     double latency_ = 0;
+    std::atomic<unsigned long> lastBlockFrames_{0};
     std::string name_;
     std::atomic<double> lastCallback_{0.0};
 };
