@@ -4,6 +4,12 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <array>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/system/Errors.h"
 
@@ -89,6 +95,10 @@ QByteArray lyricsFileBytes(const QStringList& lines) {
 
 void writeLyricsFile(const QString& path, const QStringList& lines) {
     QSaveFile file(path);
+    // A writable file in a folder where no temporary file can be made is written in place.
+    file.setDirectWriteFallback(true);
+    struct stat replaced {};
+    const bool replacing = ::stat(QFile::encodeName(path).constData(), &replaced) == 0 && S_ISREG(replaced.st_mode);
     const auto fail = [&] {
         const QString reason = file.errorString();
         file.cancelWriting();
@@ -99,6 +109,15 @@ void writeLyricsFile(const QString& path, const QStringList& lines) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) fail();
     const QByteArray bytes = lyricsFileBytes(lines);
     if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) fail();
+    struct stat written {};
+    const bool inPlace = ::fstat(file.handle(), &written) == 0 && written.st_ino == replaced.st_ino &&
+                         written.st_dev == replaced.st_dev;
+    if (replacing && !inPlace) {
+        // The new file takes the old one's place, with its permission bits and, where this process
+        // may give it, its owner and group.
+        if (::fchmod(file.handle(), replaced.st_mode & 07777) != 0) fail();
+        [[maybe_unused]] const int owned = ::fchown(file.handle(), replaced.st_uid, replaced.st_gid);
+    }
     // commit() syncs and renames; on failure it removes the temporary file.
     if (!file.commit()) throw errors::EFCreateError(path, file.errorString());
 }
@@ -106,6 +125,7 @@ void writeLyricsFile(const QString& path, const QStringList& lines) {
 QString decodeNarrowText(const QByteArray& bytes) {
     QString text;
     text.reserve(bytes.size());
+    // Only a leading byte-order mark is one; U+FEFF further in is text.
     qsizetype at = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
     while (at < bytes.size()) {
         const Utf8Sequence sequence = utf8SequenceAt(bytes, at);
@@ -115,15 +135,32 @@ QString decodeNarrowText(const QByteArray& bytes) {
             continue;
         }
         const char32_t codePoint = sequence.codePoint;
-        text += QString::fromUcs4(&codePoint, 1);
+        if (QChar::requiresSurrogates(codePoint)) {
+            text += QChar(QChar::highSurrogate(codePoint));
+            text += QChar(QChar::lowSurrogate(codePoint));
+        } else {
+            text += QChar(static_cast<char16_t>(codePoint));
+        }
         at += sequence.length;
     }
     return text;
 }
 
 QString readLyricsFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) throw errors::EFOpenError(path, file.errorString());
+    // Opened without waiting and checked before reading: a FIFO or a device under the lyrics file's
+    // name would block the open or the read.
+    const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) throw errors::EFOpenError(path, QString::fromLocal8Bit(std::strerror(errno)));
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        throw errors::EFOpenError(path, QStringLiteral("Not a regular file."));
+    }
+    QFile file;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        throw errors::EFOpenError(path, file.errorString());
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) throw errors::EFOpenError(path, file.errorString());
     QString text = decodeNarrowText(bytes);

@@ -25,13 +25,15 @@ QByteArray lyricsFileBytes(const QStringList& lines);
 
 // Replaces the file at path with the lines. The text goes to a temporary file beside it, which is
 // flushed to disk and renamed over the old file only when complete, so a failure (missing folder,
-// no permission, disk full) leaves the old file as it was. Throws errors::EFCreateError.
+// no permission, disk full) leaves the old file as it was; the new file keeps the old one's
+// permission bits (and owner, where this process may set it). A writable file in a folder where no
+// temporary file can be made is written in place. Throws errors::EFCreateError.
 void writeLyricsFile(const QString& path, const QStringList& lines);
 
-// Narrow text as the program reads it: a UTF-8 byte-order mark is skipped; valid UTF-8 sequences are
+// Narrow text as the program reads it: a leading UTF-8 byte-order mark is skipped; valid UTF-8 sequences are
 // decoded as such and every other byte as Windows-1252.
 QString decodeNarrowText(const QByteArray& bytes);
 
 // The text of a lyrics file with its line ends (CR LF, lone CR, lone LF) made "\n".
-// Throws errors::EFOpenError when the file exists but cannot be read.
+// Throws errors::EFOpenError when the file exists but cannot be read, or is no regular file.
 QString readLyricsFile(const QString& path);

@@ -173,11 +173,11 @@ void TForm1::ExitBtnClick() {
 }
 
 void TForm1::MarkLyricsChanged() {
-    if (SongLoaded()) {
-        Unsaved = true;
-        SaveBtn->setEnabled(true);
-        loadButtonImage(*SaveBtn, QStringLiteral("save_active"));
-    }
+    // Text typed before any song is opened is as much the user's work as any other: the prompts
+    // ask for it, and saving it asks for a file.
+    Unsaved = true;
+    SaveBtn->setEnabled(true);
+    loadButtonImage(*SaveBtn, QStringLiteral("save_active"));
     SaveBtn->invalidate();
     Savelyricfile1->setEnabled(true);
 }

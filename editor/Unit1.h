@@ -115,7 +115,7 @@ public:
 
     // A song is loaded: the song-name display no longer shows its dashes.
     bool SongLoaded() const;
-    // Records a change of the lyrics: with a song loaded they become unsaved and Save lights up.
+    // Records a change of the lyrics: they become unsaved (with or without a song) and Save lights up.
     void MarkLyricsChanged();
 
     // Handlers.
@@ -187,7 +187,10 @@ private:
     void askToSaveBeforeClosing(bool& CanClose);
     void storeVolumeAndPlacement();
     void offerDonation();
-    bool askToSaveBeforeOpening();       // false ends the open
+    // The save prompt before an open: go on keeping the lyrics (nothing unsaved, or saved), go on
+    // dropping them (No: they are cleared only once the open really goes on), or stop.
+    enum class OpenConsent { keepLyrics, dropLyrics, cancel };
+    OpenConsent askToSaveBeforeOpening();
     void loadLyricsFileForOpenedSong();  // an existing lyrics file replaces the text
     void fillLineList();                 // on Play, when the text changed
     void showLineList();
@@ -209,7 +212,7 @@ private:
     widgets::PressMoments* pressMoments_ = nullptr;
 
     // Opening: the dialog's or a dropped file's path, after the save prompt.
-    void openAudioFile(const QString& path);
+    void openAudioFile(const QString& path, OpenConsent consent);
     // The displays and Play as they are with no song loaded.
     void showNoSong();
 

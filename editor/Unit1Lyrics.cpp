@@ -45,19 +45,17 @@ int TForm1::AskSaveChanges() {
                              mbYes | mbNo | mbCancel);
 }
 
-bool TForm1::askToSaveBeforeOpening() {
-    if (!Unsaved) return true;
+TForm1::OpenConsent TForm1::askToSaveBeforeOpening() {
+    if (!Unsaved) return OpenConsent::keepLyrics;
     switch (AskSaveChanges()) {
         case mrYes:
             // A save that fails throws, and the open does not go on; one cancelled in its file
             // dialog (no song open yet) ends the open too, as nothing was saved.
-            return SaveBtnClick();
+            return SaveBtnClick() ? OpenConsent::keepLyrics : OpenConsent::cancel;
         case mrNo:
-            Memo1->clear();
-            ListBox1->clear();
-            return true;
+            return OpenConsent::dropLyrics;
         default:
-            return false;
+            return OpenConsent::cancel;
     }
 }
 

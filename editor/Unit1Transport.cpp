@@ -3,8 +3,10 @@
 
 #include <QFileInfo>
 #include <chrono>
+#include <exception>
 #include <cmath>
 #include <QLabel>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 
@@ -81,18 +83,25 @@ void TForm1::showPlayTime(const QString& time) {
 }
 
 void TForm1::OpenBtnClick() {
-    if (!askToSaveBeforeOpening()) return;
+    const OpenConsent consent = askToSaveBeforeOpening();
+    if (consent == OpenConsent::cancel) return;
     if (!OpenDialog1.Execute(this)) return;
-    openAudioFile(OpenDialog1.FileName);
+    openAudioFile(OpenDialog1.FileName, consent);
 }
 
 void TForm1::openDroppedFile(const QString& path) {
-    if (!askToSaveBeforeOpening()) return;
-    openAudioFile(path);
+    const OpenConsent consent = askToSaveBeforeOpening();
+    if (consent == OpenConsent::cancel) return;
+    openAudioFile(path, consent);
 }
 
-void TForm1::openAudioFile(const QString& path) {
+void TForm1::openAudioFile(const QString& path, OpenConsent consent) {
     if (StopBtn->enabled()) StopBtnClick();
+    // "No" in the save prompt drops the lyrics, now that the open goes on.
+    if (consent == OpenConsent::dropLyrics) {
+        Memo1->clear();
+        ListBox1->clear();
+    }
     showPlayTime(QStringLiteral("00:00.0"));
     PlayTimeMS->setWidth(6);
     PlayTimeMS->setCaption(QStringLiteral("0"));
@@ -107,13 +116,21 @@ void TForm1::openAudioFile(const QString& path) {
         throw errors::QuillonError(songLoadFailureText(QFileInfo(path).fileName(), error));
     }
     ScrollBarPos->setMaximum(std::max(0, BassdllPlayer1->SongLength()));
-    loadLyricsFileForOpenedSong();
+    // A lyrics file that cannot be read is reported once the song is ready to play, with the
+    // lyrics box keeping its text.
+    std::exception_ptr lyricsFailure;
+    try {
+        loadLyricsFileForOpenedSong();
+    } catch (...) {
+        lyricsFailure = std::current_exception();
+    }
     showTenths(*PlayTimeMSTotal, QString::number(ScrollBarPos->maximum() * 10));
     applyButtons(buttonsAfter(TransportAction::fileOpened));
     ScrollBarVol->setEnabled(true);
     restartClock(0.0);
     Unsaved = false;
     Seeking = false;
+    if (lyricsFailure) std::rethrow_exception(lyricsFailure);
 }
 
 void TForm1::showNoSong() {

@@ -117,6 +117,8 @@ void TFormSettings::showLiveSettings() {
 void TFormSettings::showEvent(QShowEvent* event) {
     TFixedDialog::showEvent(event);
     FormShow();
+    // The first control of the tab order has the focus, so Enter right after opening presses OK.
+    OKBtn->setFocus(Qt::OtherFocusReason);
 }
 
 void TFormSettings::keyPressEvent(QKeyEvent* event) {

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -69,6 +72,11 @@ TEST(NarrowText, Utf8AndWindows1252ReadBack) {
     EXPECT_EQ(decodeNarrowText("\xC0\xAF"), QStringLiteral("À¯")) << "an overlong form is no UTF-8";
     EXPECT_EQ(decodeNarrowText("\xED\xA0\x80"), QString::fromUtf8("í\u00A0€")) << "nor is a surrogate";
     EXPECT_EQ(decodeNarrowText("\xF0\x9F\x8E\xB5"), QString::fromUtf8("🎵"));
+    EXPECT_EQ(decodeNarrowText("A\xEF\xBB\xBF"
+                               "B"),
+              QString::fromUtf8("A\uFEFFB"))
+        << "only a leading byte-order mark is skipped";
+    EXPECT_EQ(decodeNarrowText("\xEF\xBB\xBF\xEF\xBB\xBFx").size(), 2) << "the second one is text";
 }
 
 class LyricsFileOnDisk : public ::testing::Test {
@@ -140,5 +148,55 @@ TEST_F(LyricsFileOnDisk, AnExistingFileIsReplacedWhole) {
 
 TEST_F(LyricsFileOnDisk, AnUnreadableFileGivesTheOpenError) {
     QDir(folder.path()).mkdir(QStringLiteral("Song.lrc"));  // a folder where the file should be
+    EXPECT_THROW(readLyricsFile(path("Song.lrc")), errors::EFOpenError);
+}
+
+TEST_F(LyricsFileOnDisk, AReplacedFileKeepsItsPermissionBitsAndOwner) {
+    writeRaw(path("Song.lrc"), "old\r\n");
+    const QByteArray name = QFile::encodeName(path("Song.lrc"));
+    ASSERT_EQ(chmod(name.constData(), 0640), 0);
+    const bool root = geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(chown(name.constData(), 12345, 23456), 0);
+    }
+    writeLyricsFile(path("Song.lrc"), {"new"});
+    struct stat status {};
+    ASSERT_EQ(stat(name.constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(status.st_uid, 12345u);
+        EXPECT_EQ(status.st_gid, 23456u);
+    }
+    EXPECT_EQ(readAll(path("Song.lrc")), QByteArray("new\r\n"));
+}
+
+TEST_F(LyricsFileOnDisk, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
+    writeRaw(path("Song.lrc"), QByteArray(300, 'x'));
+    const QByteArray file = QFile::encodeName(path("Song.lrc"));
+    const QByteArray dir = QFile::encodeName(folder.path());
+    ASSERT_EQ(chmod(file.constData(), 0666), 0);
+    ASSERT_EQ(chmod(dir.constData(), 0555), 0);
+    // Folder permissions do not hold for root: the save runs as another user then.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+        try {
+            writeLyricsFile(QFile::decodeName(file), {"[00:01.00]New"});
+        } catch (...) {
+            _exit(1);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    chmod(dir.constData(), 0700);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the save was refused";
+    EXPECT_EQ(readAll(path("Song.lrc")), QByteArray("[00:01.00]New\r\n")) << "written whole, the old tail cut";
+}
+
+TEST_F(LyricsFileOnDisk, AFifoUnderTheNameIsReportedNotWaitedFor) {
+    ASSERT_EQ(mkfifo(QFile::encodeName(path("Song.lrc")).constData(), 0600), 0);
     EXPECT_THROW(readLyricsFile(path("Song.lrc")), errors::EFOpenError);
 }

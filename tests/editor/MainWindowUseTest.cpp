@@ -87,8 +87,9 @@ TEST_F(MainWindowUse, AClickOnTheTrackMovesOneSecondAsAScrollDoes) {
 }
 
 TEST_F(MainWindowUse, AFileThatCannotBePlayedIsReportedAndLeavesNoSongLoaded) {
-    form->Memo1->setPlainText(QStringLiteral("my lyrics\n"));
     open(song(QStringLiteral("good.wav"), 5.0));
+    form->Memo1->setPlainText(QStringLiteral("my lyrics\n"));
+    ASSERT_TRUE(form->SaveBtnClick());
     ASSERT_TRUE(form->PlayBtn->enabled());
 
     answer = file(QStringLiteral("text.mp3"), "This is no song at all, only some words.\n");

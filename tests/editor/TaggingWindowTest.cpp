@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <sys/stat.h>
 #include <chrono>
 
 #include "MainWindowFixture.h"
@@ -405,20 +406,35 @@ TEST_F(TaggingWindow, NoInThePromptClearsTheTextAndWithoutLyricsTheNextSongKeeps
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("kept\n"));
 }
 
-TEST_F(TaggingWindow, AnUnreadableLyricsFileStopsTheOpenAfterTheSongIsLoaded) {
+TEST_F(TaggingWindow, AnUnreadableLyricsFileIsReportedAndTheSongIsReadyToPlay) {
     const QString path = song(QStringLiteral("locked.wav"), 5.0);
     QDir(folder.path()).mkdir(QStringLiteral("locked.lrc"));
+    form->Memo1->setPlainText(QStringLiteral("kept\n"));
+    form->Unsaved = false;
     answer = path;
     EXPECT_THROW(form->OpenBtnClick(), errors::EFOpenError);
     EXPECT_EQ(form->SongName->caption(), QStringLiteral(" locked"));
-    EXPECT_FALSE(form->PlayBtn->enabled()) << "the open's last steps did not run";
-    EXPECT_EQ(form->PlayTimeMSTotal->caption(), QStringLiteral("1234567890"));
+    EXPECT_TRUE(looksLike(*form->PlayBtn, "play_active", true)) << "the open finished";
+    EXPECT_EQ(form->PlayTimeMSTotal->caption(), QStringLiteral("50"));
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("kept\n"));
+    form->PlayBtnClick();
+    EXPECT_FALSE(form->NotPlaying) << "the song plays";
+    form->StopBtnClick();
 
     form->OpenMP3file1->trigger();
     ASSERT_EQ(errorsShown.size(), 1);
     EXPECT_TRUE(errorsShown[0].startsWith(
         QStringLiteral("Datei %1/locked.lrc kann nicht geöffnet werden. ").arg(folder.path())))
         << errorsShown[0].toStdString();
+}
+
+TEST_F(TaggingWindow, ALyricsFileNameTakenByAFifoIsReportedWithoutHanging) {
+    const QString path = song(QStringLiteral("piped.wav"), 5.0);
+    const QByteArray fifo = QFile::encodeName(folder.path() + QStringLiteral("/piped.lrc"));
+    ASSERT_EQ(mkfifo(fifo.constData(), 0600), 0);
+    answer = path;
+    EXPECT_THROW(form->OpenBtnClick(), errors::EFOpenError);
+    EXPECT_TRUE(form->PlayBtn->enabled());
 }
 
 TEST_F(TaggingWindow, TheWholeTypicalUseEndToEnd) {

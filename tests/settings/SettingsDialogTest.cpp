@@ -182,6 +182,15 @@ TEST_F(SettingsDialog, EscapeDoesNothingAndEnterPressesOnlyTheFocusedButton) {
     EXPECT_EQ(offsetText(), QStringLiteral("-500"));
 }
 
+TEST_F(SettingsDialog, TheFirstFocusIsOkSoEnterRightAfterOpeningClosesIt) {
+    startUp();
+    showForm();
+    QApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), form->OKBtn);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(form->isVisible());
+}
+
 TEST_F(SettingsDialog, TabGoesFromOkThroughTheEnabledSettings) {
     startUp();
     form->LyricsLocation->setChecked(true);
