@@ -406,6 +406,37 @@ TEST_F(TaggingWindow, NoInThePromptClearsTheTextAndWithoutLyricsTheNextSongKeeps
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("kept\n"));
 }
 
+TEST_F(TaggingWindow, NoThenACancelledFileDialogLeavesTheLyricsAsTheyWere) {
+    openWithText(QStringLiteral("pasted\n"));
+    form->PlayBtnClick();
+    promptAnswer = mrNo;
+    answer = std::nullopt;  // Escape in the file dialog
+    form->OpenBtnClick();
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_EQ(list(), QStringList{QStringLiteral("pasted")}) << "the list keeps its lines";
+    EXPECT_FALSE(form->NotPlaying) << "the song plays on";
+    EXPECT_TRUE(form->Unsaved);
+    form->StopBtnClick();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("pasted\n"));
+    EXPECT_EQ(form->SongName->caption(), QStringLiteral(" Song"));
+}
+
+TEST_F(TaggingWindow, TextTypedBeforeAnySongIsAskedForOnQuittingAndOpening) {
+    form->Memo1->setPlainText(QStringLiteral("typed first\n"));
+    promptAnswer = mrCancel;
+    EXPECT_FALSE(form->close()) << "Cancel keeps the window";
+    EXPECT_EQ(questions.size(), 1);
+    const QString path = song(QStringLiteral("Known.wav"), 5.0);
+    QFile lyrics(folder.path() + QStringLiteral("/Known.lrc"));
+    ASSERT_TRUE(lyrics.open(QIODevice::WriteOnly));
+    lyrics.write("[00:01.00]From the file\r\n");
+    lyrics.close();
+    open(path);
+    EXPECT_EQ(questions.size(), 2) << "the song's lyrics file would replace the text";
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("typed first\n"));
+    EXPECT_FALSE(form->SongLoaded()) << "Cancel ends the open";
+}
+
 TEST_F(TaggingWindow, AnUnreadableLyricsFileIsReportedAndTheSongIsReadyToPlay) {
     const QString path = song(QStringLiteral("locked.wav"), 5.0);
     QDir(folder.path()).mkdir(QStringLiteral("locked.lrc"));
