@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMimeData>
@@ -45,6 +46,7 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     BassdllPlayer1->SetFadeOut(false);
     BassdllPlayer1->SetFadeOutTime(10);
     pressMoments_ = new widgets::PressMoments(this);
+    LyricsUndo = new QUndoStack(this);
     createControls();
     bindHandlers();
     Timer2->setInterval(50);
@@ -136,6 +138,14 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::Drop && takeFileDrop(static_cast<QDropEvent*>(event))) return true;
     }
     if (watched == ClientArea && event->type() == QEvent::Paint) FormPaint();
+    // Undo and redo belong to the lyrics' one history, not to the text box's own.
+    if (watched == Memo1 && event->type() == QEvent::ShortcutOverride) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo)) {
+            event->ignore();
+            return true;
+        }
+    }
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -144,6 +154,7 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FormShow() {
+    memoText_ = Memo1->toPlainText();
     Seeking = true;
     NotPlaying = true;
     Unsaved = false;

@@ -9,6 +9,7 @@
 #include <QMainWindow>
 #include <memory>
 
+#include "LyricsHistory.h"
 #include "PlayClock.h"
 #include "audio/BassDLLPlayer.h"
 #include "controls/OutlookBtn.h"
@@ -23,6 +24,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
+class QUndoStack;
 
 namespace widgets {
 class Anchors;
@@ -98,6 +100,9 @@ public:
     QAction* Savelyricfile1 = nullptr;
     QAction* Settings1 = nullptr;
     QAction* Exit1 = nullptr;
+    QMenu* Edit1 = nullptr;
+    QAction* Undo1 = nullptr;
+    QAction* Redo1 = nullptr;
     QMenu* Help1 = nullptr;
     QAction* About1 = nullptr;
 
@@ -112,6 +117,8 @@ public:
     // The play time as heard, fed by the play-time tick and read by the displays, the tags and the
     // preview.
     PlayClock Clock;
+    // Undo and redo of the lyrics, in the text box and the line list alike; a new song starts anew.
+    QUndoStack* LyricsUndo = nullptr;
 
     // A song is loaded: the song-name display no longer shows its dashes.
     bool SongLoaded() const;
@@ -210,6 +217,29 @@ private:
     // Restarts the clock at the player's position after a jump (open, seek, play after stop).
     void restartClock(double seconds);
     widgets::PressMoments* pressMoments_ = nullptr;
+
+    // The lyrics as shown now, and showing a state again (an undo or redo), in whichever of the text
+    // box and the line list is shown.
+    LyricsState shownLyrics() const;
+    void showLyrics(const LyricsState& state);
+    // Records a change the user made, from the state before it to the one shown now.
+    void recordLyricsChange(const QString& name, LyricsChange::Kind kind, const LyricsState& before);
+    // The text box's text as last recorded, the state before the next typed change.
+    QString memoText_;
+    // Set while the program itself changes the text box (returning the list, loading a file, an
+    // undo): such changes are no steps of the history.
+    bool programEdit_ = false;
+    class ProgramEdit {
+    public:
+        explicit ProgramEdit(TForm1& form);
+        ~ProgramEdit();
+        ProgramEdit(const ProgramEdit&) = delete;
+        ProgramEdit& operator=(const ProgramEdit&) = delete;
+
+    private:
+        TForm1& form_;
+        bool was_;
+    };
 
     // Opening: the dialog's or a dropped file's path, after the save prompt.
     void openAudioFile(const QString& path, OpenConsent consent);

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QUndoStack>
 #include <QStyledItemDelegate>
 
 #include "SongState.h"
@@ -93,6 +94,8 @@ void TForm1::createControls() {
     Memo1->setPlainText(usageText());
     // Tab leaves the box, as in the classic text box; the lyrics need no tab characters.
     Memo1->setTabChangesFocus(true);
+    // The window's Edit menu undoes the lyrics, typed or tagged, from one history.
+    Memo1->setUndoRedoEnabled(false);
 
     ListBox1 = new QListWidget(ClientArea);
     ListBox1->setObjectName(QStringLiteral("ListBox1"));
@@ -258,15 +261,24 @@ void TForm1::createMenu() {
     File1->addSeparator();
     Exit1 = File1->addAction(QStringLiteral("Exit"));
     Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
+    Edit1 = menuBar()->addMenu(QStringLiteral("Edit"));
+    Undo1 = LyricsUndo->createUndoAction(this, QStringLiteral("Undo"));
+    Undo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Z"))});
+    Redo1 = LyricsUndo->createRedoAction(this, QStringLiteral("Redo"));
+    Redo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+    Edit1->addAction(Undo1);
+    Edit1->addAction(Redo1);
     Help1 = menuBar()->addMenu(QStringLiteral("Help"));
     About1 = Help1->addAction(QStringLiteral("About..."));
     // The menus in the window's font.
     for (QWidget* menu :
-         {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(File1), static_cast<QWidget*>(Help1)}) {
+         {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(File1), static_cast<QWidget*>(Edit1),
+          static_cast<QWidget*>(Help1)}) {
         menu->setFont(font());
     }
-    // Alt+F and Alt+H open the menus; their titles stay as they are.
-    for (auto [keys, menu] : {std::pair{Qt::ALT | Qt::Key_F, File1}, std::pair{Qt::ALT | Qt::Key_H, Help1}}) {
+    // Alt+F, Alt+E and Alt+H open the menus; their titles stay as they are.
+    for (auto [keys, menu] : {std::pair{Qt::ALT | Qt::Key_F, File1}, std::pair{Qt::ALT | Qt::Key_E, Edit1},
+                              std::pair{Qt::ALT | Qt::Key_H, Help1}}) {
         auto* opener = new QShortcut(QKeySequence(keys), this);
         connect(opener, &QShortcut::activated, this,
                 [this, menu = menu] { menuBar()->setActiveAction(menu->menuAction()); });
@@ -312,6 +324,7 @@ void TForm1::bindHandlers() {
     ClientArea->installEventFilter(this);
     setAcceptDrops(true);
     Memo1->viewport()->installEventFilter(this);
+    Memo1->installEventFilter(this);
     ListBox1->viewport()->installEventFilter(this);
     createKeyboardShortcuts();
 }

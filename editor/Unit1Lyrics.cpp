@@ -76,5 +76,7 @@ void TForm1::askToSaveBeforeClosing(bool& CanClose) {
 void TForm1::loadLyricsFileForOpenedSong() {
     const QString path = LyricsFilePath();
     if (!QFileInfo::exists(path)) return;
-    Memo1->setPlainText(readLyricsFile(path));
+    const QString text = readLyricsFile(path);
+    ProgramEdit edit(*this);
+    Memo1->setPlainText(text);
 }

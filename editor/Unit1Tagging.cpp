@@ -6,6 +6,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QUndoStack>
+#include <algorithm>
 #include <cmath>
 
 #include "LineTagging.h"
@@ -37,9 +39,51 @@ void TForm1::markLine(int row) {
     if (QListWidgetItem* item = ListBox1->item(row)) ListBox1->scrollToItem(item);
 }
 
+TForm1::ProgramEdit::ProgramEdit(TForm1& form) : form_(form), was_(form.programEdit_) {
+    form.programEdit_ = true;
+}
+
+TForm1::ProgramEdit::~ProgramEdit() {
+    form_.programEdit_ = was_;
+    form_.memoText_ = form_.Memo1->toPlainText();
+}
+
 void TForm1::Memo1Change() {
     MemoEdited = true;
     MarkLyricsChanged();
+    if (programEdit_) return;
+    const QString text = Memo1->toPlainText();
+    if (text == memoText_) return;
+    const LyricsState before{memoText_, -1};
+    memoText_ = text;
+    recordLyricsChange(QStringLiteral("Typing"), LyricsChange::Kind::typing, before);
+}
+
+LyricsState TForm1::shownLyrics() const {
+    if (!lineListShown()) return {Memo1->toPlainText(), -1};
+    const QStringList lines = lineListLines();
+    return {lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'), ListBox1->currentRow()};
+}
+
+void TForm1::showLyrics(const LyricsState& state) {
+    ProgramEdit edit(*this);
+    if (lineListShown()) {
+        ListBox1->clear();
+        ListBox1->addItems(withoutEmptyLastLine(state.text.split(QLatin1Char('\n'))));
+        // The list holds the lyrics now; the text box takes them back at Stop.
+        MemoEdited = false;
+        if (ListBox1->count() > 0) markLine(std::clamp(state.marker, 0, ListBox1->count() - 1));
+    } else {
+        Memo1->setPlainText(state.text);
+    }
+    MarkLyricsChanged();
+}
+
+void TForm1::recordLyricsChange(const QString& name, LyricsChange::Kind kind, const LyricsState& before) {
+    LyricsState after = shownLyrics();
+    if (after.text == before.text) return;
+    LyricsUndo->push(new LyricsChange(name, kind, before, std::move(after),
+                                      [this](const LyricsState& state) { showLyrics(state); }));
 }
 
 void TForm1::fillLineList() {
@@ -60,6 +104,7 @@ void TForm1::showLineList() {
 }
 
 void TForm1::returnLineList() {
+    ProgramEdit edit(*this);
     const bool wasUnsaved = Unsaved;
     const QStringList lines = lineListLines();
     // One line each, as lines appended to the box: the text ends with a line break, so an empty
@@ -77,6 +122,7 @@ void TForm1::returnLineList() {
 void TForm1::AddBtnClick() {
     LineList list{lineListLines(), ListBox1->currentRow()};
     if (list.lines.isEmpty()) return;
+    const LyricsState before = shownLyrics();
     const LiveSettings& settings = liveSettings();
     const QString tag = addLineTag(playTimeOfPress(), settings.offsetSwitch(), settings.offsetEntryText());
     const AddLineOutcome outcome = addLine(list, tag);
@@ -88,9 +134,11 @@ void TForm1::AddBtnClick() {
         Unsaved = true;
         MarkLyricsChanged();
     }
+    recordLyricsChange(QStringLiteral("Add Line"), LyricsChange::Kind::tagging, before);
 }
 
 void TForm1::OutlookBtn2Click() {
+    const LyricsState before = shownLyrics();
     LineList list{lineListLines(), ListBox1->currentRow()};
     const int row = insertBlankLine(list, blankLineText(playTimeOfPress()));
     if (row < 0) return;
@@ -98,6 +146,7 @@ void TForm1::OutlookBtn2Click() {
     markLine(list.marker);
     Unsaved = true;
     MarkLyricsChanged();
+    recordLyricsChange(QStringLiteral("Add Blank Line"), LyricsChange::Kind::tagging, before);
 }
 
 void TForm1::rebuildPreviewIndex() {

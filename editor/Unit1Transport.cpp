@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QUndoStack>
 
 #include "OpenFailure.h"
 #include "SongState.h"
@@ -99,6 +100,7 @@ void TForm1::openAudioFile(const QString& path, OpenConsent consent) {
     if (StopBtn->enabled()) StopBtnClick();
     // "No" in the save prompt drops the lyrics, now that the open goes on.
     if (consent == OpenConsent::dropLyrics) {
+        ProgramEdit edit(*this);
         Memo1->clear();
         ListBox1->clear();
     }
@@ -128,6 +130,9 @@ void TForm1::openAudioFile(const QString& path, OpenConsent consent) {
     applyButtons(buttonsAfter(TransportAction::fileOpened));
     ScrollBarVol->setEnabled(true);
     restartClock(0.0);
+    // Another song, another history.
+    LyricsUndo->clear();
+    memoText_ = Memo1->toPlainText();
     Unsaved = false;
     Seeking = false;
     if (lyricsFailure) std::rethrow_exception(lyricsFailure);

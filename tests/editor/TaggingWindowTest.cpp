@@ -500,3 +500,43 @@ TEST_F(TaggingWindow, TheWholeTypicalUseEndToEnd) {
     EXPECT_EQ(form->Memo1->toPlainText(), QString::fromUtf8(written).remove(QLatin1Char('\r')));
     EXPECT_FALSE(form->Unsaved);
 }
+
+TEST_F(TaggingWindow, UndoAndRedoWalkTheTaggingAndTheTypingByKeys) {
+    openWithText(QStringLiteral("One\nTwo\nThree\n"));
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->PlayBtnClick();
+    for (int i = 0; i < 3; ++i) {
+        waitMs(120);
+        QTest::keyClick(form->ListBox1, Qt::Key_Space);
+    }
+    QTest::keyClick(form->ListBox1, Qt::Key_Space, Qt::ShiftModifier);
+    const QStringList tagged = list();
+    ASSERT_EQ(tagged.size(), 4);
+    for (int i = 0; i < 4; ++i) QTest::keyClick(form->ListBox1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(list(), (QStringList{"One", "Two", "Three"})) << "the untagged text";
+    EXPECT_EQ(marker(), 0) << "the marker is back where the first tag was made";
+    for (int i = 0; i < 4; ++i) QTest::keyClick(form->ListBox1, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(list(), tagged) << "redo gives it all again";
+
+    // The history outlives Stop and Play.
+    form->StopBtnClick();
+    form->Memo1->setFocus();
+    QTest::keyClick(form->Memo1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(form->Memo1->toPlainText(), tagged.mid(0, 3).join(QLatin1Char('\n')) + QLatin1Char('\n'))
+        << "the blank line is undone in the text box";
+    QTest::keyClicks(form->Memo1, QStringLiteral("abc"));
+    EXPECT_TRUE(form->Memo1->toPlainText().contains(QStringLiteral("abc")));
+    QTest::keyClick(form->Memo1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(form->Memo1->toPlainText().contains(QStringLiteral("abc"))) << "typing is one step";
+    form->PlayBtnClick();
+    QTest::keyClick(form->ListBox1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(list()[2], QStringLiteral("Three")) << "undone while the list shows the lyrics again";
+
+    // A new song starts a new history.
+    form->StopBtnClick();
+    promptAnswer = mrNo;
+    open(song(QStringLiteral("Next.wav"), 5.0));
+    ASSERT_TRUE(form->SongLoaded());
+    EXPECT_FALSE(form->Undo1->isEnabled());
+}
