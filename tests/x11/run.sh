@@ -111,7 +111,55 @@ count=$(xdotool search --onlyvisible --name '^Quillon$' 2>/dev/null | wc -l)
 check "the error box closes with Enter and the window stays" $?
 close_program "$(main_window)"
 
-# 4. The song is heard: on a PulseAudio server with a null sink, what the program plays reaches the
+# 4. Undo and the save prompt, by keys alone: three tags and a blank line undone and redone, then
+# "No" in the prompt of an open and Escape in its file dialog leave the lyrics as they were.
+sox -n -r 22050 -c 2 "$work/undo.wav" synth 30 sine 440 vol 0.2 2>/dev/null
+"$program" "$work/undo.wav" >/dev/null 2>&1 & app=$!
+win=$(main_window)
+sleep 1
+xdotool windowactivate --sync "$win" >/dev/null 2>&1
+read -r X Y < <(xwininfo -id "$win" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF} END{print x, y}')
+xdotool mousemove $((X + 100)) $((Y + 80)) click 1
+xdotool key --clearmodifiers ctrl+a BackSpace
+xdotool type --delay 20 "Alpha"; xdotool key Return; xdotool type --delay 20 "Beta"; xdotool key Return
+xdotool type --delay 20 "Gamma"; xdotool key Return
+xdotool key --clearmodifiers ctrl+p
+sleep 0.5
+for _ in 1 2 3; do xdotool key space; sleep 0.3; done
+xdotool key shift+space
+sleep 0.2
+for _ in 1 2 3 4; do xdotool key --clearmodifiers ctrl+z; sleep 0.1; done
+xdotool key --clearmodifiers ctrl+s
+sleep 0.3
+undone=$(tr -d '\r' < "$work/undo.lrc" | tr '\n' '|')
+[ "$undone" = "Alpha|Beta|Gamma|" ]
+check "four times Ctrl+Z gives back the untagged lines ($undone)" $?
+for _ in 1 2 3 4; do xdotool key --clearmodifiers ctrl+shift+z; sleep 0.1; done
+xdotool key --clearmodifiers ctrl+s
+sleep 0.3
+redone=$(tr -d '\r' < "$work/undo.lrc" | tr '\n' '|')
+echo "$redone" | grep -Eq '^\[00:0[0-9]\.[0-9]{2}\]Alpha\|\[00:0[0-9]\.[0-9]{2}\]Beta\|\[00:0[0-9]\.[0-9]{2}\]Gamma\|\[00:0[0-9]\.[0-9]{2}\] \|$'
+check "four times Ctrl+Shift+Z gives the tags and the blank line again ($redone)" $?
+xdotool key --clearmodifiers ctrl+z
+sleep 0.2
+xdotool key --clearmodifiers ctrl+o
+sleep 1
+xdotool key n
+sleep 1
+xdotool key Escape
+sleep 0.5
+xdotool key --clearmodifiers ctrl+s
+sleep 0.3
+kept=$(tr -d '\r' < "$work/undo.lrc" | tr '\n' '|')
+[ "$kept" = "$(echo "$redone" | sed 's/\[[0-9:.]*\] |$//')" ] && [ -n "$kept" ]
+check "No in the open's prompt, then Escape in its file dialog, keeps the lyrics ($kept)" $?
+xdotool key --clearmodifiers ctrl+q
+sleep 0.5
+xdotool key n  # the close prompt: the lyrics were saved, but a Donation box may come
+sleep 0.3
+kill "$app" 2>/dev/null
+
+# 5. The song is heard: on a PulseAudio server with a null sink, what the program plays reaches the
 # sink without a gap, and the program does not fall back to its silent device.
 if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
   mkdir -p "$work/pulse" && chmod 700 "$work/pulse"
@@ -137,7 +185,7 @@ if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
   check "the program plays on the server, not on its silent device" $?
   close_program "$win"
 
-  # 5. Tags against what is heard: Space pressed at known moments over a song of clicks, the
+  # 6. Tags against what is heard: Space pressed at known moments over a song of clicks, the
   # sink's monitor recorded; each tag is the song time heard at the press less the offset. Then
   # the same with both cores kept busy. The song plays to its end, whose last part must be heard.
   mkdir -p "$work/tags-idle" "$work/tags-busy"
