@@ -87,11 +87,12 @@ bitmaps: build
 screenshot: build
 	bash tools/screenshot.sh $(BUILD_DIR)
 
-# Installs the program, its audio library, the desktop entry and the icons under PREFIX (DESTDIR
+# Installs the program (stripped of its debugging information, as distributions package it; the
+# build folder keeps its copy for debugging), the desktop entry and the icons under PREFIX (DESTDIR
 # is honoured for staging).
 PREFIX ?= /usr/local
 install: build
-	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX) --strip
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_BUILD_DIR) $(FUZZ_BUILD_DIR)
