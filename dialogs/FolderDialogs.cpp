@@ -202,9 +202,10 @@ void TBaseBrowseDialog::PositionDialog() {
     }
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
-    const QRect window = dialogWindow_->windowRect();
     const QSize size = screen->size();
-    dialogWindow_->moveTo(size.width() / 2 - window.width() / 2, size.height() / 2 - window.height() / 2);
+    dialogWindow_->placeFrame([size](QSize frame) {
+        return QPoint(size.width() / 2 - frame.width() / 2, size.height() / 2 - frame.height() / 2);
+    });
 }
 
 void TBrowseForFolder::SetOptions(const TBrowseFlags& options) {

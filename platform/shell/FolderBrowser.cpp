@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -190,7 +191,31 @@ void FolderBrowserDialog::setOkCaption(const QString& caption) {
     okButton_->setText(caption);
 }
 void FolderBrowserDialog::moveTo(int left, int top) {
-    move(left, top);
+    placeFrame([left, top](QSize) { return QPoint(left, top); });
+}
+
+void FolderBrowserDialog::placeFrame(std::function<QPoint(QSize frameSize)> place) {
+    place_ = std::move(place);
+    placedInFrame_ = false;
+    move(place_(frameGeometry().size()));
+    // The window manager frames the dialog after it shows, and no event says when its frame's size
+    // became known: look for it a few times.
+    for (int wait = 25; wait <= 1000; wait += 25) {
+        QTimer::singleShot(wait, this, [this] { placeOnceFramed(); });
+    }
+}
+
+void FolderBrowserDialog::placeOnceFramed() {
+    // A frame larger than the window is the window manager's: now a move places the frame.
+    if (!place_ || placedInFrame_ || frameGeometry().size() == size()) return;
+    placedInFrame_ = true;
+    move(place_(frameGeometry().size()));
+}
+
+bool FolderBrowserDialog::event(QEvent* event) {
+    const bool handled = QDialog::event(event);
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize) placeOnceFramed();
+    return handled;
 }
 QRect FolderBrowserDialog::windowRect() const {
     return frameGeometry();

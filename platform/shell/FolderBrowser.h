@@ -80,8 +80,12 @@ public:
     void enableOk(bool enabled);
     void setCaption(const QString& caption);
     void setOkCaption(const QString& caption);
-    void moveTo(int left, int top);  // no resizing, no activation
-    QRect windowRect() const;        // the frame's rectangle on the screen
+    void moveTo(int left, int top);  // the frame's corner; no resizing, no activation
+    // Where the frame goes, from the frame's size: applied at once, and again once the window
+    // manager has framed the dialog (its frame is not known before), so that the frame, not the
+    // inner area, lands there.
+    void placeFrame(std::function<QPoint(QSize frameSize)> place);
+    QRect windowRect() const;  // the frame's rectangle on the screen
 
     // What a person does, for the test driver (and used by the dialog itself).
     void clickItem(const ItemIdList& item) { setSelection(item); }
@@ -103,6 +107,9 @@ public:
     // The chosen item once the dialog has closed with OK.
     std::optional<ItemIdList> result() const { return result_; }
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     friend std::optional<ItemIdList> browseForFolder(const BrowseInfo& info);
 
@@ -111,6 +118,7 @@ private:
     QTreeWidgetItem* findNode(const ItemIdList& item);
     ItemIdList itemOf(const QTreeWidgetItem* node) const;
     void selectionChanged();
+    void placeOnceFramed();
     int notify(unsigned message, const BrowseEventArgument& argument);
 
     BrowseInfo info_;
@@ -120,6 +128,8 @@ private:
     QDialogButtonBox* buttons_ = nullptr;
     QPushButton* okButton_ = nullptr;
     std::optional<ItemIdList> result_;
+    std::function<QPoint(QSize)> place_;
+    bool placedInFrame_ = false;
 };
 
 // Runs the dialog modally; the chosen item, or nothing after Cancel or the close box.

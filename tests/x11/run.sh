@@ -4,9 +4,10 @@
 # a song plays, the error shown for a file that cannot be played, a song heard on a PulseAudio
 # server (the program's own engine, mapped from memory, on the server's default sink), and tags
 # made with real key presses against a recording of what the server played.
-#   run.sh PATH_TO_QUILLON
+#   run.sh PATH_TO_QUILLON [PATH_TO_PICKER_PROBE]
 set -u
 program=$(readlink -f "$1")
+probe=${2:+$(readlink -f "$2")}
 work=$(mktemp -d /tmp/quillon-x11-XXXXXX)
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
@@ -110,6 +111,37 @@ count=$(xdotool search --onlyvisible --name '^Quillon$' 2>/dev/null | wc -l)
 [ "$count" -eq 1 ]
 check "the error box closes with Enter and the window stays" $?
 close_program "$(main_window)"
+
+# 3b. The folder picker's frame lands where it is told, and its default is centred on the screen.
+if [ -n "$probe" ]; then
+  frame_of() {  # window id: the frame's left, top, width and height (the client's place less its offset in the frame)
+    xwininfo -id "$1" | awk '/Absolute upper-left X/{ax=$NF} /Absolute upper-left Y/{ay=$NF}
+      /Relative upper-left X/{rx=$NF} /Relative upper-left Y/{ry=$NF} /Width:/{w=$NF} /Height:/{h=$NF}
+      END{print ax-rx, ay-ry, w+2*rx, h+ry+rx}'
+  }
+  for place in "30 100" "0 0"; do
+    # shellcheck disable=SC2086
+    "$probe" $place >/dev/null 2>&1 & picker=$!
+    id=
+    for _ in $(seq 50); do
+      id=$(xdotool search --onlyvisible --name '^Picker probe$' 2>/dev/null | head -1)
+      [ -n "$id" ] && break
+      sleep 0.1
+    done
+    sleep 1.2
+    read -r fx fy fw fh < <(frame_of "${id:-0}")
+    if [ "$place" = "30 100" ]; then
+      [ "$fx" -eq 30 ] && [ "$fy" -eq 100 ]
+      check "the picker's frame is at DialogLeft 30, DialogTop 100 (at $fx $fy)" $?
+    else
+      dx=$((fx - (1280 - fw) / 2)); dy=$((fy - (1024 - fh) / 2))
+      [ "${dx#-}" -le 1 ] && [ "${dy#-}" -le 1 ]
+      check "the picker's frame is centred on the screen (off by $dx $dy)" $?
+    fi
+    kill "$picker" 2>/dev/null
+    wait "$picker" 2>/dev/null
+  done
+fi
 
 # 4. Undo and the save prompt, by keys alone: three tags and a blank line undone and redone, then
 # "No" in the prompt of an open and Escape in its file dialog leave the lyrics as they were.
