@@ -163,12 +163,13 @@ bool TDLLLoader::ReserveImage(std::size_t size, bool below4GiB) {
     return true;
 }
 
-void TDLLLoader::ApplyProtections() {
+void TDLLLoader::ApplyProtections(ProtectionStep step) {
     for (const TImageSection& section : SectionTable) {
+        if (step == ProtectionStep::executableOnly && (section.Flags & IMAGE_SCN_MEM_EXECUTE) == 0) continue;
         // As on Windows, the result is not checked: a refused change leaves the pages read-write.
         vm::protect(section.Memory, section.Size, pageProtectionFor(section.Flags));
     }
-    protectionsSet_ = true;
+    if (step == ProtectionStep::all) protectionsSet_ = true;
 }
 
 std::span<std::uint8_t> TDLLLoader::SectionBytes(std::uint64_t rva, std::uint64_t length) const {

@@ -142,7 +142,10 @@ private:
                           std::vector<TDLLFunctionExport>& exports);
     bool LoadElf(std::span<const std::uint8_t> image);
     bool ReserveImage(std::size_t size, bool below4GiB);
-    void ApplyProtections();
+    // Sets the pages' protections from the sections' flags: those of executable sections alone
+    // (the rest stays writable), or all of them, after which the image is not written any more.
+    enum class ProtectionStep { executableOnly, all };
+    void ApplyProtections(ProtectionStep step = ProtectionStep::all);
     void DetachElf();
 
     // Bounded access to the mapped image while it is being loaded: [rva, rva + length) must lie

@@ -144,6 +144,15 @@ private:
             }
         }
         if (loads.empty() || dynamicAddress_ == 0 || spanEnd - spanStart_ > kLargestSpan) return false;
+        // Protections are set per page: segments that share a page (an empty one included) would
+        // set each other's, and could make a slot read-only before it is written.
+        std::sort(loads.begin(), loads.end(),
+                  [](const Elf64_Phdr& a, const Elf64_Phdr& b) { return a.p_vaddr < b.p_vaddr; });
+        for (std::size_t i = 1; i < loads.size(); ++i) {
+            const Elf64_Phdr& before = loads[i - 1];
+            const std::uint64_t lastPage = pageFloor(before.p_vaddr + std::max<std::uint64_t>(before.p_memsz, 1) - 1);
+            if (pageFloor(loads[i].p_vaddr) <= lastPage) return false;
+        }
         const std::size_t span = static_cast<std::size_t>(spanEnd - spanStart_);
         if (!loader_.ReserveImage(span, false)) return false;
         for (const Elf64_Phdr& load : loads) {
@@ -588,12 +597,16 @@ private:
     }
 
     bool protectAndFinish() {
-        loader_.ApplyProtections();
+        // The resolvers of indirect functions are the image's code: only the code is made
+        // executable (and read-only) for them, and every slot is written before the rest of the
+        // image is protected.
+        loader_.ApplyProtections(TDLLLoader::ProtectionStep::executableOnly);
         for (const Deferred& slot : deferred_) {
             const auto address = reinterpret_cast<std::uint64_t>(
                 imageCodeCalls().callResolver(reinterpret_cast<void*>(slot.resolver)));
             std::memcpy(slot.target, &address, sizeof address);
         }
+        loader_.ApplyProtections(TDLLLoader::ProtectionStep::all);
         for (const std::size_t index : indirectExports_) {
             exports_[index].Address = imageCodeCalls().callResolver(exports_[index].Address);
         }

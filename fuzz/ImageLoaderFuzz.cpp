@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "audio/DLLLoader.h"
 #include "platform/system/ScopedHook.h"
@@ -12,6 +13,17 @@
 namespace {
 
 int standInModule;
+
+// The system's global scope as it really answers: a few names of the C library, nothing else, so
+// an image's own definitions (its indirect functions among them) are bound as the real loader
+// binds them.
+bool inGlobalScope(const char* name) {
+    for (const char* known : {"malloc", "free", "memcpy", "memset", "strlen", "printf", "abort",
+                              "__cxa_finalize", "__stack_chk_fail", "_ITM_registerTMCloneTable"}) {
+        if (std::strcmp(name, known) == 0) return true;
+    }
+    return false;
+}
 
 modules::SystemModules standInSystemModules() {
     return {
@@ -26,7 +38,7 @@ modules::SystemModules standInSystemModules() {
         },
         [](modules::ModuleHandle) {},
         [](const char* name, const char*) -> void* {
-            return name[0] == '_' ? nullptr : reinterpret_cast<void*>(0x3000);
+            return inGlobalScope(name) ? reinterpret_cast<void*>(0x3000) : nullptr;
         },
     };
 }

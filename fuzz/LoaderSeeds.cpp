@@ -1,13 +1,26 @@
 // Writes seed images for the loader's fuzz target into the folder given: PE32 libraries with
-// exports, imports, forwarders and relocations. (The seed script adds a small shared object.)
+// exports, imports, forwarders and relocations, and, given a shared object with an indirect
+// function, that object with an empty load segment on its jump slots' page. (The seed script adds
+// the shared objects it compiles.)
+//   quillon-loader-seeds FOLDER [SHARED_OBJECT]
 
 #include <fstream>
+#include <iterator>
 #include <string>
 
+#include "tests/audio/loader/ElfImageCrafting.h"
 #include "tests/audio/loader/PeImageBuilder.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) return 2;
+    if (argc != 2 && argc != 3) return 2;
+    if (argc == 3) {
+        std::ifstream object(argv[2], std::ios::binary);
+        const std::vector<std::uint8_t> crafted = loadertest::withEmptySegmentBelowASlot(
+            {std::istreambuf_iterator<char>(object), std::istreambuf_iterator<char>()});
+        if (crafted.empty()) return 1;
+        std::ofstream(std::string(argv[1]) + "/shared-page-segment.so", std::ios::binary)
+            .write(reinterpret_cast<const char*>(crafted.data()), static_cast<std::streamsize>(crafted.size()));
+    }
     const std::string folder = argv[1];
     peimage::Builder image;
     image.entryPoint = 0x1000;

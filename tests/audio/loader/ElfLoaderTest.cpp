@@ -2,7 +2,10 @@
 // what their initialisers, finalisers, exceptions and indirect functions need, and damaged images.
 
 #include <gtest/gtest.h>
+#include <elf.h>
 #include <unistd.h>
+
+#include <cstring>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +13,7 @@
 #include <random>
 
 #include "AudioFixtures.h"
+#include "ElfImageCrafting.h"
 #include "FakeSystemModules.h"
 #include "audio/Bass_Dynamic.h"
 
@@ -91,6 +95,15 @@ TEST(ElfLoader, ThreadLocalStorageIsRefusedCleanly) {
     EXPECT_FALSE(load(loader, fileBytes(QUILLON_LOADER_TLS_FIXTURE)));
     EXPECT_EQ(loader.mappedBase(), nullptr);
     EXPECT_TRUE(loader.loadedLibraries().empty());
+}
+
+TEST(ElfLoader, LoadSegmentsSharingAPageAreRefusedNotCrashedOn) {
+    const std::vector<std::uint8_t> crafted = withEmptySegmentBelowASlot(fileBytes(QUILLON_LOADER_FIXTURE));
+    ASSERT_FALSE(crafted.empty()) << "the fixture has a stack header and jump slots";
+    TDLLLoader loader;
+    EXPECT_FALSE(load(loader, crafted));
+    TDLLLoader good;
+    EXPECT_TRUE(load(good, fileBytes(QUILLON_LOADER_FIXTURE))) << "the same image unchanged still loads";
 }
 
 TEST(ElfLoader, DamagedImagesNeverCrashTheLoader) {
