@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -29,6 +30,21 @@ std::vector<std::uint8_t> fileBytes(const char* path) {
 bool load(TDLLLoader& loader, const std::vector<std::uint8_t>& bytes) {
     binary::MemoryStream stream(bytes);
     return loader.LoadFromStream(&stream);
+}
+
+// The protection of the mapping that holds an address, as /proc/self/maps writes it ("r--p").
+std::string protectionAt(const void* address) {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    const auto where = reinterpret_cast<std::uintptr_t>(address);
+    while (std::getline(maps, line)) {
+        std::uintptr_t begin = 0, end = 0;
+        char permissions[5] = {};
+        if (std::sscanf(line.c_str(), "%lx-%lx %4s", &begin, &end, permissions) == 3 && where >= begin &&
+            where < end)
+            return permissions;
+    }
+    return "";
 }
 
 bool mappedFromAFile(const std::string& fileName) {
@@ -63,6 +79,10 @@ TEST(ElfLoader, ASharedObjectLoadedFromMemoryRunsLikeOneFromTheSystemLoader) {
     EXPECT_STREQ(text, "hello");
     delete[] text;  // one allocator on both sides
     EXPECT_EQ(exported<int (*)()>(loader, "fixture_answer")(), 2) << "indirect function resolved for look-up";
+    const auto* fourth = exported<const char* const*>(loader, "fixture_fourth_letter");
+    ASSERT_NE(fourth, nullptr);
+    EXPECT_EQ(**fourth, 'd') << "a symbol's address plus its addend";
+    EXPECT_EQ(protectionAt(fourth), "r--p") << "relocated read-only data is made read-only";
     EXPECT_EQ(exported<int (*)()>(loader, "fixture_answer_through_slot")(), 20)
         << "and through the image's own slot";
 
@@ -88,6 +108,18 @@ TEST(ElfLoader, UnloadingRunsTheFinalisersAndALaterLoadStartsFresh) {
         EXPECT_EQ(exported<int (*)(int)>(loader, "fixture_catch_inside")(1), 2) << "frames registered again";
     }
     EXPECT_EQ(witness, 7) << "the destructor unloads";
+}
+
+TEST(ElfLoader, FinalisersRunFromTheEndOfTheirArray) {
+    // The linker sorts the finaliser array by ascending priority and the array runs from its end,
+    // so a destructor of priority 102 runs before one of 101 (the system loader never unloads this
+    // image, which uses libstdc++'s unique symbols, so it cannot be asked).
+    char order[8] = "";
+    TDLLLoader loader;
+    ASSERT_TRUE(load(loader, fileBytes(QUILLON_LOADER_FIXTURE)));
+    exported<void (*)(char*)>(loader, "fixture_set_unload_order")(order);
+    loader.UnloadImage();
+    EXPECT_STREQ(order, "BA");
 }
 
 TEST(ElfLoader, ThreadLocalStorageIsRefusedCleanly) {

@@ -54,6 +54,17 @@ TEST(ExportTree, NamesSharingAPrefixAreEachFoundAndPrefixesAreNot) {
     EXPECT_EQ(found(tree, "BASS_Channel"), nullptr);
 }
 
+TEST(ExportTree, ANameBetweenOrBeforeSiblingsIsNotFound) {
+    TExportTree tree;
+    tree.Add("BASS_Free", value(1));
+    tree.Add("BASS_Init", value(2));
+    tree.Add("d", value(3));
+    EXPECT_EQ(found(tree, "BASS_Aree"), value(0xBAD)) << "lower than every sibling";
+    EXPECT_EQ(found(tree, "BASS_Gnit"), value(0xBAD)) << "between two siblings";
+    EXPECT_EQ(found(tree, "c"), value(0xBAD));
+    EXPECT_EQ(found(tree, "BASS_Init"), value(2));
+}
+
 TEST(ExportTree, TheFirstValueOfANameIsKept) {
     TExportTree tree;
     EXPECT_TRUE(tree.Add("BASS_Init", value(1)));

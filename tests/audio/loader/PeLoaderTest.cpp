@@ -148,6 +148,7 @@ TEST_F(PeLoader, ImportsResolveByNameAndOrdinalIntoTheAddressTable) {
     put32(imports, 0x100, kConst + 0x300);
     put32(imports, 0x104, 0x80000007);
     put32(imports, 0x108, kConst + 0x310);
+    put32(imports, 0x10C, 0x80000107);  // ordinal 263, whose low byte is 7
     putText(imports, 0x200, "fake.dll");
     putText(imports, 0x210, "gone.dll");
     putText(imports, 0x220, "high.dll");
@@ -165,6 +166,7 @@ TEST_F(PeLoader, ImportsResolveByNameAndOrdinalIntoTheAddressTable) {
     EXPECT_EQ(u32At(loader, kData + 0x00), 0x1111u);
     EXPECT_EQ(u32At(loader, kData + 0x04), 0x7777u);
     EXPECT_EQ(u32At(loader, kData + 0x08), 0u);
+    EXPECT_EQ(u32At(loader, kData + 0x0C), 0u) << "ordinal 263 is not ordinal 7";
     EXPECT_EQ(u32At(loader, kData + 0x20), 0u) << "a library that cannot be loaded gives null functions";
     EXPECT_EQ(u32At(loader, kData + 0x30), 0u) << "an address that does not fit the slot stays unresolved";
 
@@ -176,7 +178,8 @@ TEST_F(PeLoader, ImportsResolveByNameAndOrdinalIntoTheAddressTable) {
     EXPECT_EQ(loader.GetLibraryModule("fake.dll"), &fakeModule);
     ASSERT_EQ(loader.importTable().size(), 3u);
     const std::vector<TDLLFunctionImport>& functions = loader.importTable()[0].Functions;
-    ASSERT_EQ(functions.size(), 3u);
+    ASSERT_EQ(functions.size(), 4u);
+    EXPECT_EQ(functions[3].Ordinal, 0x107u);
     EXPECT_FALSE(functions[0].ByOrdinal);
     EXPECT_EQ(functions[0].Name, "Alpha");
     EXPECT_TRUE(functions[1].ByOrdinal);
@@ -215,6 +218,19 @@ TEST_F(PeLoader, ExportsAreFoundByExactNameAndForwardersResolveThroughTheirLibra
     EXPECT_EQ(loader.exportTable().size(), 6u);
     EXPECT_EQ(loader.exportTable()[1].Index, 1u);
     EXPECT_EQ(loader.IndexOfLibrary("fake"), 0);
+}
+
+TEST_F(PeLoader, AnExportRightAfterTheDirectoryIsCodeNotAForwarder) {
+    peimage::Builder image = codeDataConst();
+    std::vector<std::uint8_t>& bytes = sectionBytes(image, kConst);
+    // The directory's size, then the same directory with the export at its first byte past the end.
+    const std::uint32_t size = peimage::writeExports(bytes, kConst, kConst, {{"Edge", kConst, ""}});
+    peimage::writeExports(bytes, kConst, kConst, {{"Edge", kConst + size, ""}});
+    putText(bytes, size, "fake.Alpha");  // would resolve, were it taken for a forwarder
+    image.directories[0] = {kConst, size};
+    TDLLLoader loader;
+    ASSERT_TRUE(load(loader, image.build()));
+    EXPECT_EQ(loader.GetExportAddress("Edge"), loader.RVAToPointer(kConst + size));
 }
 
 TEST_F(PeLoader, AnEmptyOrMissingExportDirectoryExportsNothing) {
