@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include <QDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -105,11 +107,37 @@ TEST(ColorButtonFace, FocusAndTheActiveLookDrawTheFrameAndFocusRectangle) {
     const Bitmap face = w.button->renderFace();
     EXPECT_EQ(face.pixelColor(0, 0), colorToRgb(clWindowFrame));
     EXPECT_EQ(face.pixelColor(1, 1), colorToRgb(cl3DLight)) << "the raised edge inside the frame";
-    // The dotted focus rectangle 4 pixels in inverts every other pixel of the face.
-    int inverted = 0;
-    for (int x = 4; x < 71; ++x) inverted += face.pixelColor(x, 4) != kGrey;
-    EXPECT_GT(inverted, 25);
-    EXPECT_LT(inverted, 40);
+    // The dotted focus rectangle 4 pixels in on every side inverts every other pixel of its lines,
+    // and none of the lines just outside it.
+    const auto invertedAlong = [&face](int x0, int y0, int dx, int dy, int count) {
+        int inverted = 0;
+        for (int i = 0; i < count; ++i) inverted += face.pixelColor(x0 + i * dx, y0 + i * dy) != kGrey;
+        return inverted;
+    };
+    for (const auto& [x, y, dx, dy, count] : {std::tuple{4, 4, 1, 0, 67}, std::tuple{4, 20, 1, 0, 67},
+                                              std::tuple{4, 4, 0, 1, 17}, std::tuple{70, 4, 0, 1, 17}}) {
+        EXPECT_GT(invertedAlong(x, y, dx, dy, count), count / 2 - 3) << "line at " << x << "," << y;
+        EXPECT_LT(invertedAlong(x, y, dx, dy, count), count / 2 + 3) << "line at " << x << "," << y;
+    }
+    EXPECT_EQ(invertedAlong(3, 3, 1, 0, 69), 0) << "nothing 3 pixels in";
+    EXPECT_EQ(invertedAlong(3, 21, 1, 0, 69), 0);
+    EXPECT_EQ(invertedAlong(3, 3, 0, 1, 19), 0);
+    EXPECT_EQ(invertedAlong(71, 3, 0, 1, 19), 0);
+}
+
+TEST(ColorButtonFace, TheActiveLookLaysTheContentOutInsideTheFrameNotInsideTheEdge) {
+    ButtonWindow w;
+    w.button->SetColor(kGrey);
+    const Bitmap glyph = redBlockGlyph();
+    w.button->SetGlyph(&glyph);
+    w.button->SetMargin(0);
+    const Rect idle = boxOf(w.button->renderFace(), kRed);
+    w.button->setFocus();
+    ASSERT_TRUE(w.button->ShowActive());
+    const Rect active = boxOf(w.button->renderFace(), kRed);
+    // The glyph's red block starts 4 pixels into the glyph, which starts at the content area's left.
+    EXPECT_EQ(idle.left, 3 + 4) << "inside the raised edge and the face";
+    EXPECT_EQ(active.left, 1 + 4) << "the active look: inside the one-pixel frame";
 }
 
 TEST(ColorButtonFace, DisablingShowsTheStripsSecondImageOrTheEngravedOneAndAnEngravedCaption) {
@@ -215,6 +243,8 @@ TEST(ColorButtonProperties, SetterRules) {
     EXPECT_EQ(button.Margin(), -1);
     button.SetMargin(3);
     EXPECT_EQ(button.Margin(), 3);
+    button.SetMargin(-1);
+    EXPECT_EQ(button.Margin(), -1) << "-1 centres the content, and is taken";
     button.SetNumGlyphs(7);
     EXPECT_EQ(button.NumGlyphs(), 4);
     EXPECT_EQ(button.Spacing(), 4);
