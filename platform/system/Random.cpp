@@ -20,7 +20,13 @@ void seedRandom(unsigned seed) {
     generator().seed(seed);
 }
 
+RandomSource& randomSource() {
+    static RandomSource source;
+    return source;
+}
+
 int Random(int range) {
+    if (randomSource()) return randomSource()(range);
     if (range <= 1) return 0;
     return std::uniform_int_distribution<int>(0, range - 1)(generator());
 }

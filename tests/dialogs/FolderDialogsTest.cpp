@@ -208,6 +208,14 @@ TEST_F(FolderPicker, AnInvalidTypedNameIsReportedAndBecomesThePath) {
     EXPECT_EQ(picker.Path(), inHome("Music/Albums"));
 }
 
+TEST_F(FolderPicker, ANarrowValidationTextIsReadInTheLocalesCharacterSet) {
+    TBrowseForFolder picker;
+    const shell::BrowseEventArgument typed{std::nullopt, QString(), QByteArray("Gr\xC3\xBC\xC3\x9F" "e")};
+    picker.HandleBrowseEvent(nullptr, shell::BFFM_VALIDATEFAILEDA, typed, nullptr);
+    EXPECT_TRUE(picker.ValidateFailed());
+    EXPECT_EQ(picker.Path(), QString::fromUtf8("Grüße")) << "UTF-8, the narrow character set here";
+}
+
 TEST_F(FolderPicker, CaptionsAndTheOkButtonFollowTheProperties) {
     TBrowseForFolder picker;
     picker.SetWindowTitle(QStringLiteral("Lyrics folder"));
@@ -219,6 +227,8 @@ TEST_F(FolderPicker, CaptionsAndTheOkButtonFollowTheProperties) {
         prompt = dialog.prompt();
         picker.SetWindowTitle(QStringLiteral("Changed"));
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Changed"));
+        picker.SetDialogButtonCaption(QStringLiteral("Take it"));
+        EXPECT_EQ(dialog.okCaption(), QStringLiteral("Take it")) << "changed while open";
         dialog.pressCancel();
     });
     EXPECT_EQ(shownTitle, QStringLiteral("Lyrics folder"));

@@ -81,6 +81,22 @@ TEST_F(DonationOffer, AboutOneCloseInThreeForEveryoneButNoname) {
     EXPECT_EQ(offersOver(60), 0);
 }
 
+TEST_F(DonationOffer, TheOfferIsMadeOnExactlyOneDrawOfThree) {
+    desktop::ScopedUserName user(QByteArray("someone"));
+    int draw = 0;
+    QList<int> ranges;
+    desktop::ScopedRandomSource source([&](int range) {
+        ranges << range;
+        return draw;
+    });
+    QList<int> shownFor;
+    for (draw = 0; draw < 3; ++draw) {
+        if (offersOver(1) == 1) shownFor << draw;
+    }
+    EXPECT_EQ(ranges, (QList<int>{3, 3, 3})) << "one draw among three per close";
+    EXPECT_EQ(shownFor, QList<int>{1});
+}
+
 TEST_F(DonationOffer, ARefusedCloseStillMakesTheOffer) {
     desktop::ScopedUserName user(QByteArray("someone"));
     desktop::seedRandom(11);

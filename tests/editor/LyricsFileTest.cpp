@@ -68,6 +68,9 @@ TEST(NarrowText, Utf8AndWindows1252ReadBack) {
     EXPECT_EQ(decodeNarrowText("Gr\xFC\xDF"
                                "e \x80 \x93ja\x94"),
               QString::fromUtf8("Grüße € “ja”"));
+    EXPECT_EQ(decodeNarrowText("\x9F"), QString::fromUtf8("Ÿ")) << "the last of the high codes";
+    EXPECT_EQ(decodeNarrowText("\x81\x8D\x8F\x90\x9D"), QString::fromUtf8("\u0081\u008D\u008F\u0090\u009D"))
+        << "the five undefined ones stay as the control codes";
     EXPECT_EQ(decodeNarrowText("\xC3"), QStringLiteral("Ã")) << "a cut sequence at the end";
     EXPECT_EQ(decodeNarrowText("\xC0\xAF"), QStringLiteral("À¯")) << "an overlong form is no UTF-8";
     EXPECT_EQ(decodeNarrowText("\xED\xA0\x80"), QString::fromUtf8("í\u00A0€")) << "nor is a surrogate";

@@ -421,6 +421,23 @@ TEST_F(TaggingWindow, NoThenACancelledFileDialogLeavesTheLyricsAsTheyWere) {
     EXPECT_EQ(form->SongName->caption(), QStringLiteral(" Song"));
 }
 
+TEST_F(TaggingWindow, NoInTheClosePromptClosesWithoutSaving) {
+    openWithText(QStringLiteral("typed\n"));
+    promptAnswer = mrNo;
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_FALSE(QFile::exists(folder.path() + QStringLiteral("/Song.lrc")));
+}
+
+TEST_F(TaggingWindow, YesInTheClosePromptWithTheSaveCancelledKeepsTheWindow) {
+    form->Memo1->setPlainText(QStringLiteral("no song yet\n"));  // saving asks for a file
+    promptAnswer = mrYes;
+    answer = std::nullopt;
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->Unsaved);
+}
+
 TEST_F(TaggingWindow, TextTypedBeforeAnySongIsAskedForOnQuittingAndOpening) {
     form->Memo1->setPlainText(QStringLiteral("typed first\n"));
     promptAnswer = mrCancel;

@@ -182,6 +182,19 @@ TEST_F(SettingsDialog, EscapeDoesNothingAndEnterPressesOnlyTheFocusedButton) {
     EXPECT_EQ(offsetText(), QStringLiteral("-500"));
 }
 
+TEST_F(SettingsDialog, ShowingKeepsAChosenOffsetAndTheFolderButtonFollowsTheLocationSwitch) {
+    startUp();
+    form->RecordTimeOffsetValue->setCurrentIndex(0);
+    showForm();
+    EXPECT_EQ(offsetText(), QStringLiteral("-300")) << "only a missing choice becomes -500";
+    form->RecordTimeOffset->setChecked(true);
+    form->LyricsLocation->setChecked(false);
+    EXPECT_FALSE(form->GetDirBtn->isEnabled());
+    form->RecordTimeOffset->setChecked(false);
+    form->LyricsLocation->setChecked(true);
+    EXPECT_TRUE(form->GetDirBtn->isEnabled());
+}
+
 TEST_F(SettingsDialog, TheFirstFocusIsOkSoEnterRightAfterOpeningClosesIt) {
     startUp();
     showForm();
