@@ -187,10 +187,9 @@ void TForm1::Timer1Timer() {
     showHeardTime(heard);
     if (!NotPlaying && !Seeking) ScrollBarPos->setValue(static_cast<int>(BassdllPlayer1->Position()));
     // The song ends when its sound has ended: the channel stops itself once its last sample was
-    // played, and the displays then show the whole length.
+    // played, and the displays then show the whole length (the song's own, not rounded).
     if (!NotPlaying && BassdllPlayer1->Status() == sndStopped) {
-        showPlayTime(TenthsToTime(ScrollBarPos->maximum() * 10));
-        showTenths(*PlayTimeMS, PlayTimeMSTotal->caption());
+        showHeardTime(BassdllPlayer1->ExactSongLength());
         ScrollBarPos->setValue(ScrollBarPos->maximum());
         previewLookup();
         StopBtnClick();

@@ -8,7 +8,7 @@ tests caught and which survived. The source is restored after every change.
 Each entry of the list is a block of "key: value" lines, blocks separated by blank lines:
   why:    what the change breaks, in a few words
   file:   the source file, from the project's top folder
-  from:   the exact text of the line (it must occur once in the file)
+  from:   the exact text of the line (it must occur once in the file; "\\n" joins lines)
   to:     what it becomes
   target: the CMake target to rebuild
   run:    the command that must fail (relative to the build folder), for example a test binary with
@@ -37,7 +37,8 @@ def read_entries(path):
             if line.startswith("#"):
                 continue
             key, _, value = line.partition(":")
-            current[key.strip()] = value[1:] if value.startswith(" ") else value
+            value = value[1:] if value.startswith(" ") else value
+            current[key.strip()] = value.replace("\\n", "\n")
     if current:
         entries.append(current)
     return entries

@@ -419,6 +419,12 @@ TEST_F(TaggingWindow, NoThenACancelledFileDialogLeavesTheLyricsAsTheyWere) {
     form->StopBtnClick();
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("pasted\n"));
     EXPECT_EQ(form->SongName->caption(), QStringLiteral(" Song"));
+
+    // Stopped, with the text box showing the lyrics.
+    form->OpenBtnClick();
+    EXPECT_EQ(questions.size(), 2);
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("pasted\n"));
+    EXPECT_TRUE(form->Unsaved);
 }
 
 TEST_F(TaggingWindow, NoInTheClosePromptClosesWithoutSaving) {

@@ -12,7 +12,12 @@ namespace loadertest {
 // The image with its stack header turned into an empty, read-only load segment 8 bytes below the
 // first jump slot, the page where the indirect function's slot lies: protected before the slot was
 // written, that page made the loader crash.
-inline std::vector<std::uint8_t> withEmptySegmentBelowASlot(std::vector<std::uint8_t> bytes) {
+// Where the empty segment goes: 8 bytes below the first jump slot, or on the last page of the
+// writable segment (which shares no page with anything in a good image).
+enum class EmptySegmentPlace { belowFirstJumpSlot, lastWritablePage };
+
+inline std::vector<std::uint8_t> withEmptySegmentBelowASlot(
+    std::vector<std::uint8_t> bytes, EmptySegmentPlace place = EmptySegmentPlace::belowFirstJumpSlot) {
     Elf64_Ehdr header;
     std::memcpy(&header, bytes.data(), sizeof header);
     std::vector<Elf64_Phdr> programs(header.e_phnum);
@@ -44,6 +49,12 @@ inline std::vector<std::uint8_t> withEmptySegmentBelowASlot(std::vector<std::uin
         crafted.p_type = PT_LOAD;
         crafted.p_flags = PF_R;
         crafted.p_vaddr = crafted.p_paddr = first.r_offset - 8;
+        if (place == EmptySegmentPlace::lastWritablePage) {
+            for (const Elf64_Phdr& program : programs) {
+                if (program.p_type == PT_LOAD && (program.p_flags & PF_W) != 0)
+                    crafted.p_vaddr = crafted.p_paddr = program.p_vaddr + program.p_memsz - 1;
+            }
+        }
         crafted.p_offset = 0;
         crafted.p_filesz = crafted.p_memsz = 0;
         crafted.p_align = 0x1000;

@@ -134,6 +134,10 @@ TEST(ElfLoader, LoadSegmentsSharingAPageAreRefusedNotCrashedOn) {
     ASSERT_FALSE(crafted.empty()) << "the fixture has a stack header and jump slots";
     TDLLLoader loader;
     EXPECT_FALSE(load(loader, crafted));
+    const std::vector<std::uint8_t> onTheLastPage =
+        withEmptySegmentBelowASlot(fileBytes(QUILLON_LOADER_FIXTURE), EmptySegmentPlace::lastWritablePage);
+    TDLLLoader alsoRefused;
+    EXPECT_FALSE(load(alsoRefused, onTheLastPage)) << "sharing the writable segment's last page";
     TDLLLoader good;
     EXPECT_TRUE(load(good, fileBytes(QUILLON_LOADER_FIXTURE))) << "the same image unchanged still loads";
 }
