@@ -9,7 +9,7 @@ JOBS ?= $(shell nproc)
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build run test test-x11 test-asan test-tsan bench fuzz bitmaps screenshot install clean
+.PHONY: all deps build run test test-x11 test-asan test-tsan bench fuzz mutation bitmaps screenshot install clean
 
 all: build
 
@@ -82,6 +82,11 @@ fuzz: deps
 # Redraws the program's bitmaps into resources/bitmaps (commit the result).
 bitmaps: build
 	$(BUILD_DIR)/tools/quillon-draw-bitmaps resources/bitmaps
+
+# Applies each one-line change of tools/mutations.txt, rebuilds the test target that must catch it,
+# runs it, and lists the changes caught and those that survived.
+mutation: build
+	python3 tools/mutation-check.py --build $(BUILD_DIR)
 
 # Screenshots of the program and the button demo under a virtual X server, into shots/.
 screenshot: build
