@@ -31,7 +31,7 @@ test: build
 
 # The real program on a virtual X server with a window manager (also part of make test).
 test-x11: build
-	bash tests/x11/run.sh $(BUILD_DIR)/bin/quillon
+	bash tests/x11/run.sh $(BUILD_DIR)/bin/quillon $(BUILD_DIR)/tests/dialogs/quillon_picker_probe
 
 # The same tests, built with AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps

@@ -9,19 +9,15 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/quillon-tag-bench-XXXXXX)
 export XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_CONFIG_HOME"
-export DISPLAY=:$((500 + RANDOM % 400))
 source "$here/../tests/support/pulse-server.sh"
+source "$here/../tests/support/x11-server.sh"
 cleanup() {
   stop_pulse_server
-  [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  stop_x11_server
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 & wm=$!
-sleep 1
+start_x11_server
 mkdir -p "$work/pulse" "$work/idle" "$work/busy" && chmod 700 "$work/pulse"
 start_pulse_server quillon_bench "$work/pulse"
 status=0

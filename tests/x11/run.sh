@@ -11,27 +11,21 @@ probe=${2:+$(readlink -f "$2")}
 work=$(mktemp -d /tmp/quillon-x11-XXXXXX)
 export XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-display=:$((90 + RANDOM % 400))
-export DISPLAY=$display
 passed=0
 failed=0
 check() {  # name, condition result (0 = pass)
   if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok: $1"; else failed=$((failed + 1)); echo "FAILED: $1"; fi
 }
 source "$(dirname "$0")/../support/pulse-server.sh"
+source "$(dirname "$0")/../support/x11-server.sh"
 cleanup() {
   [ -n "${app:-}" ] && kill "$app" 2>/dev/null
   stop_pulse_server
-  [ -n "${wm:-}" ] && kill "$wm" 2>/dev/null
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  stop_x11_server
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 & wm=$!
-sleep 1
+start_x11_server
 
 main_window() {  # waits for the visible main window and prints its id
   for _ in $(seq 60); do
