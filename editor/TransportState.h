@@ -1,9 +1,7 @@
 #pragma once
 // The transport's rules apart from the window: how each action leaves the five transport and
-// tagging buttons (enabled state and image; unchanged where nothing is given), and when the
-// play-time tick has reached the end of the song.
+// tagging buttons (enabled state and image; unchanged where nothing is given).
 
-#include <QString>
 #include <optional>
 
 enum class TransportAction { fileOpened, noSong, play, pause, stop };
@@ -38,10 +36,4 @@ inline TransportButtons buttonsAfter(TransportAction action) {
                     ButtonLook{false, "add"}, ButtonLook{false, "addblank"}};
     }
     return {};
-}
-
-// The tick stops the song when its tenths display reads exactly the length's (the first tick on
-// which the displayed second equals the length, its digit 0).
-inline bool endOfSongReached(const QString& shownTenths, const QString& lengthTenths) {
-    return shownTenths == lengthTenths;
 }

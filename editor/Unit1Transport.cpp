@@ -2,14 +2,14 @@
 // the volume bar and the level meters.
 
 #include <QFileInfo>
-#include <chrono>
-#include <exception>
-#include <cmath>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QUndoStack>
+#include <chrono>
+#include <cmath>
+#include <exception>
 
 #include "OpenFailure.h"
 #include "SongState.h"
