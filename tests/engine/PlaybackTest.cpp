@@ -40,6 +40,8 @@ TEST_F(EngineTest, EndOfStreamLeavesTheChannelStoppedAndCallsTheEndSync) {
               0u);
     ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
     EXPECT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 2000ms));
+    // Syncs run on their own thread, a little after the mixer has seen the end.
+    EXPECT_TRUE(waitFor([&] { return ends.load() > 0; }, 2000ms));
     EXPECT_EQ(ends.load(), 1);
     EXPECT_NEAR(seconds(stream), 0.3, 0.001);
 }
