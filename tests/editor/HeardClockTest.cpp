@@ -61,8 +61,9 @@ TEST_F(HeardClock, TheDisplayNeverLeadsWhatIsHeardAndNeverStepsBack) {
         previous = shown;
     }
     EXPECT_GT(ticksSeen, 80) << "a new tenth at nearly every tick";
-    // Truncation to tenths and one 85 ms tick, with room for a slow test machine.
-    EXPECT_LT(worstLag, 0.1 + 0.085 + 0.15);
+    // Truncation to tenths and one 85 ms tick, with room for a loaded test machine (the benchmark
+    // measures the lag against the sound on an idle one).
+    EXPECT_LT(worstLag, 0.1 + 0.085 + 0.3);
 }
 
 TEST_F(HeardClock, ATagTakesThePositionAtTheKeysOwnTimeStampLessTheOffset) {
@@ -138,10 +139,10 @@ TEST_F(HeardClock, ThePreviewShowsALineFromTheHundredthOfItsTag) {
             return shownTwoAt >= 0 || form->NotPlaying;
         },
         5000);
-    // Shown at the first tick at or after the tag: never before it, at most a tick (and a slow
-    // machine's delay) after.
+    // Shown at the first tick at or after the tag: never before it, about a tick after (with room
+    // for a loaded test machine, whose timers run late).
     EXPECT_GE(shownOneAt, 0.95);
-    EXPECT_LT(shownOneAt, 0.95 + 0.085 + 0.1);
+    EXPECT_LT(shownOneAt, 0.95 + 0.085 + 0.3);
     EXPECT_GE(shownTwoAt, 1.55);
-    EXPECT_LT(shownTwoAt, 1.55 + 0.085 + 0.1);
+    EXPECT_LT(shownTwoAt, 1.55 + 0.085 + 0.3);
 }
