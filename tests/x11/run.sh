@@ -155,28 +155,36 @@ for _ in 1 2 3; do xdotool key space; sleep 0.3; done
 xdotool key shift+space
 sleep 0.2
 for _ in 1 2 3 4; do xdotool key --clearmodifiers ctrl+z; sleep 0.1; done
-xdotool key --clearmodifiers ctrl+s
-sleep 0.3
-undone=$(tr -d '\r' < "$work/undo.lrc" | tr '\n' '|')
+save_and_read() {  # Ctrl+S, then the saved lines joined by "|" once the file is there again
+  rm -f "$work/undo.lrc"
+  xdotool key --clearmodifiers ctrl+s
+  for _ in $(seq 50); do [ -s "$work/undo.lrc" ] && break; sleep 0.1; done
+  sleep 0.1
+  tr -d '\r' < "$work/undo.lrc" 2>/dev/null | tr '\n' '|'
+}
+undone=$(save_and_read)
 [ "$undone" = "Alpha|Beta|Gamma|" ]
 check "four times Ctrl+Z gives back the untagged lines ($undone)" $?
 for _ in 1 2 3 4; do xdotool key --clearmodifiers ctrl+shift+z; sleep 0.1; done
-xdotool key --clearmodifiers ctrl+s
-sleep 0.3
-redone=$(tr -d '\r' < "$work/undo.lrc" | tr '\n' '|')
+redone=$(save_and_read)
 echo "$redone" | grep -Eq '^\[00:0[0-9]\.[0-9]{2}\]Alpha\|\[00:0[0-9]\.[0-9]{2}\]Beta\|\[00:0[0-9]\.[0-9]{2}\]Gamma\|\[00:0[0-9]\.[0-9]{2}\] \|$'
 check "four times Ctrl+Shift+Z gives the tags and the blank line again ($redone)" $?
+windows_of_app() { xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l; }
+wait_for_windows() {  # count: waits until the program shows that many windows
+  for _ in $(seq 100); do [ "$(windows_of_app)" -eq "$1" ] && return 0; sleep 0.1; done
+  return 1
+}
 xdotool key --clearmodifiers ctrl+z
 sleep 0.2
 xdotool key --clearmodifiers ctrl+o
-sleep 1
+wait_for_windows 2  # the save prompt
 xdotool key n
-sleep 1
-xdotool key Escape
-sleep 0.5
-xdotool key --clearmodifiers ctrl+s
 sleep 0.3
-kept=$(tr -d '\r' < "$work/undo.lrc" | tr '\n' '|')
+wait_for_windows 2  # the file dialog in its place
+sleep 0.5
+xdotool key Escape
+wait_for_windows 1
+kept=$(save_and_read)
 [ "$kept" = "$(echo "$redone" | sed 's/\[[0-9:.]*\] |$//')" ] && [ -n "$kept" ]
 check "No in the open's prompt, then Escape in its file dialog, keeps the lyrics ($kept)" $?
 xdotool key --clearmodifiers ctrl+q
