@@ -37,7 +37,6 @@ int main(int argc, char** argv) {
     } unloadAtExit;
 
     TForm1 mainWindow;
-    Form1 = &mainWindow;
     TFormUeber about(&mainWindow);
     FormUeber = &about;
     TFormDonation donation(&mainWindow);
@@ -58,6 +57,5 @@ int main(int argc, char** argv) {
     FormSettings = nullptr;
     FormDonation = nullptr;
     FormUeber = nullptr;
-    Form1 = nullptr;
     return result;
 }

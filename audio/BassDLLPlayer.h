@@ -87,9 +87,8 @@ public:
     bool fadeTimerEnabled() const { return FadeTimer.isActive(); }
     void FadeTimerTick();
 
-    // How a fatal start-up message is shown and the program ended; tests replace both (an empty
-    // function restores the default).
-    // How a failed start-up ends the program; empty: it exits.
+    // How a failed start-up ends the program, after its message: empty, it exits; tests set their
+    // own.
     static std::function<void()>& Terminator();
     // While it lives, a failed start-up calls `terminator` instead of ending the program.
     class ScopedTerminator : ScopedHook<std::function<void()>> {

@@ -30,8 +30,6 @@
 #include "settings/Settings.h"
 #include "settings/Utility.h"
 
-TForm1* Form1 = nullptr;
-
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
     BassdllPlayer1 = new TBassdllPlayer(this);

@@ -273,5 +273,3 @@ private:
     bool shown_ = false;
 };
 
-// The main window, created first at start-up and alive for the whole run.
-extern TForm1* Form1;
