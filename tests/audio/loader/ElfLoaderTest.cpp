@@ -7,7 +7,6 @@
 
 #include <cstring>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -16,6 +15,7 @@
 #include "AudioFixtures.h"
 #include "ElfImageCrafting.h"
 #include "FakeSystemModules.h"
+#include "PagePermissions.h"
 #include "audio/Bass_Dynamic.h"
 
 namespace {
@@ -30,21 +30,6 @@ std::vector<std::uint8_t> fileBytes(const char* path) {
 bool load(TDLLLoader& loader, const std::vector<std::uint8_t>& bytes) {
     binary::MemoryStream stream(bytes);
     return loader.LoadFromStream(&stream);
-}
-
-// The protection of the mapping that holds an address, as /proc/self/maps writes it ("r--p").
-std::string protectionAt(const void* address) {
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    const auto where = reinterpret_cast<std::uintptr_t>(address);
-    while (std::getline(maps, line)) {
-        std::uintptr_t begin = 0, end = 0;
-        char permissions[5] = {};
-        if (std::sscanf(line.c_str(), "%lx-%lx %4s", &begin, &end, permissions) == 3 && where >= begin &&
-            where < end)
-            return permissions;
-    }
-    return "";
 }
 
 bool mappedFromAFile(const std::string& fileName) {
@@ -82,7 +67,7 @@ TEST(ElfLoader, ASharedObjectLoadedFromMemoryRunsLikeOneFromTheSystemLoader) {
     const auto* fourth = exported<const char* const*>(loader, "fixture_fourth_letter");
     ASSERT_NE(fourth, nullptr);
     EXPECT_EQ(**fourth, 'd') << "a symbol's address plus its addend";
-    EXPECT_EQ(protectionAt(fourth), "r--p") << "relocated read-only data is made read-only";
+    EXPECT_EQ(pagePermissions(fourth), "r--p") << "relocated read-only data is made read-only";
     EXPECT_EQ(exported<int (*)()>(loader, "fixture_answer_through_slot")(), 20)
         << "and through the image's own slot";
 

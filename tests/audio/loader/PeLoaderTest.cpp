@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "FakeSystemModules.h"
+#include "PagePermissions.h"
 #include "PeImageBuilder.h"
 #include "platform/modules/VirtualMemory.h"
 
@@ -49,22 +50,6 @@ std::uint32_t u32At(const TDLLLoader& loader, std::uint32_t rva) {
     std::uint32_t value = 0;
     std::memcpy(&value, loader.RVAToPointer(rva), 4);
     return value;
-}
-
-// The protection of the page holding `address`, as /proc/self/maps shows it ("r-xp").
-std::string pagePermissions(const void* address) {
-    std::ifstream maps("/proc/self/maps");
-    std::string line;
-    const auto wanted = reinterpret_cast<std::uintptr_t>(address);
-    while (std::getline(maps, line)) {
-        std::uintptr_t start = 0, end = 0;
-        char dash = 0;
-        std::string permissions;
-        std::istringstream fields(line);
-        fields >> std::hex >> start >> dash >> end >> permissions;
-        if (start <= wanted && wanted < end) return permissions;
-    }
-    return "";
 }
 
 class PeLoader : public ::testing::Test {
