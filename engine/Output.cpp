@@ -119,6 +119,10 @@ private:
             lock.unlock();
             const double elapsed = std::chrono::duration<double>(Clock::now() - begin).count();
             const auto due = static_cast<std::uint64_t>(elapsed * rate_);
+            // A wake-up that came late loses the time it slept through, as a real device that ran
+            // dry does. Catching it up would hand out a burst of sound at once: a song started
+            // just then would be "heard" faster than real time and end early.
+            if (due > rendered + 2 * blockFrames()) rendered = (due / blockFrames() - 1) * blockFrames();
             while (rendered + blockFrames() <= due) {
                 std::fill(block.begin(), block.end(), 0.0f);
                 render_(block.data(), blockFrames());
