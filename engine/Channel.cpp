@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
 
 namespace engine {
 
@@ -49,51 +50,65 @@ Channel::~Channel() {
 
 // ---------------------------------------------------------------- decode side
 
+Channel::DecodedBlock Channel::decodeBlock(std::uint64_t generation, std::size_t frames) {
+    DecodedBlock block;
+    // The decode lock is taken per chunk, so a seek waits for one chunk at most.
+    while (block.frames < frames) {
+        std::lock_guard<OwnedMutex> lock(decodeMutex_);
+        if (!decoder_) {
+            block.outcome = DecodedBlock::retired;
+            return block;
+        }
+        if (generation != seekGeneration_.load() || seeksWaiting_.load() > 0) {
+            block.outcome = DecodedBlock::stale;
+            return block;
+        }
+        const std::size_t read =
+            decoder_->read(decodeScratch_.data(), std::min(kDecodeChunkFrames, frames - block.frames));
+        if (read == 0) {
+            block.ended = decoder_->finished();
+            break;
+        }
+        toStereo(decodeScratch_.data(), sourceChannels, read, block_.data() + 2 * block.frames);
+        block.frames += read;
+    }
+    return block;
+}
+
+std::size_t Channel::blockFramesFor(double blockSeconds) const {
+    return std::clamp<std::size_t>(static_cast<std::size_t>(std::lround(blockSeconds * sourceRate)), 64,
+                                   ring_.capacity());
+}
+
 bool Channel::fillAhead(double blockSeconds, bool floatDsp) {
     if (isDecodeOnly() || decoderEnded_) return false;
     // A fill already running (on the decode thread, or further up this thread's stack when an
     // effect routine asks) does the work; waiting for it could wait on a callback that waits on us.
     std::unique_lock<std::mutex> fill(fillMutex_, std::try_to_lock);
     if (!fill.owns_lock()) return false;
-    const auto blockFrames = std::clamp<std::size_t>(static_cast<std::size_t>(std::lround(blockSeconds * sourceRate)),
-                                                     64, ring_.capacity());
+    const FillOwner owner(fillOwner_);
+    const std::size_t blockFrames = blockFramesFor(blockSeconds);
     block_.resize(2 * blockFrames);
     bool decoded = false;
-    while (!decoderEnded_ && ring_.space() >= blockFrames) {
+    // A seek waiting for the fill goes first: it decodes its own first block.
+    while (!decoderEnded_ && ring_.space() >= blockFrames && seeksWaiting_.load() == 0) {
         const std::uint64_t generation = seekGeneration_.load();
-        std::size_t got = 0;
-        bool ended = false;
-        bool stale = false;
-        // The decode lock is taken per chunk, so a seek waits for one chunk at most.
-        while (got < blockFrames) {
-            std::lock_guard<OwnedMutex> lock(decodeMutex_);
-            if (!decoder_) return decoded;
-            if (generation != seekGeneration_.load()) {
-                stale = true;
-                break;
-            }
-            const std::size_t read = decoder_->read(decodeScratch_.data(), std::min(kDecodeChunkFrames, blockFrames - got));
-            if (read == 0) {
-                ended = decoder_->finished();
-                break;
-            }
-            toStereo(decodeScratch_.data(), sourceChannels, read, block_.data() + 2 * got);
-            got += read;
-        }
-        if (stale) continue;
+        const DecodedBlock block = decodeBlock(generation, blockFrames);
+        if (block.outcome == DecodedBlock::retired) return decoded;
+        if (block.outcome == DecodedBlock::stale) continue;
         // Outside the decode lock: an effect routine may call the library, which may be waiting
         // for that lock on another thread.
-        runDsps(block_.data(), got, 2, floatDsp);
+        runDsps(block_.data(), block.frames, 2, floatDsp);
         {
             std::lock_guard<OwnedMutex> lock(decodeMutex_);
             if (!decoder_) return decoded;
             if (generation != seekGeneration_.load()) continue;  // a seek came in between: the block is stale
-            ring_.push(block_.data(), got);
-            decodedFrames_ += static_cast<std::int64_t>(got);
-            if (ended) decoderEnded_ = true;
+            ring_.push(block_.data(), block.frames);
+            decodedFrames_ += static_cast<std::int64_t>(block.frames);
+            if (block.ended) decoderEnded_ = true;
         }
-        if (got > 0) decoded = true;
-        if (got < blockFrames) break;
+        if (block.frames > 0) decoded = true;
+        if (block.frames < blockFrames) break;
     }
     return decoded;
 }
@@ -116,14 +131,16 @@ void Channel::retire() {
     // channel.
 }
 
-void Channel::restartAt(std::int64_t frame) {
+void Channel::restartAt(std::int64_t frame, const float* firstBlock, std::size_t firstFrames, bool ended) {
     ++seekGeneration_;
-    decoderEnded_ = false;
-    decodedFrames_ = frame;
+    decoderEnded_ = ended;
+    decodedFrames_ = frame + static_cast<std::int64_t>(firstFrames);
     // Both ends of the ring are still: its producer pushes only under the decode lock, which the
     // caller holds, and its consumer renders only under the mixing lock.
     std::lock_guard<std::mutex> mixing(mixMutex_);
     ring_.clear();
+    // In the same step as the clear, so the mixer never finds the ring empty in between.
+    if (firstFrames > 0) ring_.push(firstBlock, firstFrames);
     consumed_ = frame;
     played_ = static_cast<double>(frame);
     pending_.clear();
@@ -131,7 +148,43 @@ void Channel::restartAt(std::int64_t frame) {
     if (resampler_ != nullptr) src_reset(resampler_);
 }
 
-bool Channel::seekFrame(std::int64_t frame) {
+bool Channel::seekFrame(std::int64_t frame, double blockSeconds, bool floatDsp) {
+    if (isDecodeOnly() || fillOwner_.load() == std::this_thread::get_id()) return seekWithoutFirstBlock(frame);
+    // The mixer goes on with the old sound until the first block at the new place is decoded, and
+    // then switches to it at once: a seek never leaves a gap of silence. The fill in progress
+    // stops at its next chunk and lets the seek go first.
+    seeksWaiting_.fetch_add(1);
+    std::unique_lock<std::mutex> fill(fillMutex_);
+    seeksWaiting_.fetch_sub(1);
+    const FillOwner owner(fillOwner_);
+    const std::size_t blockFrames = blockFramesFor(blockSeconds);
+    block_.resize(2 * blockFrames);
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard<OwnedMutex> lock(decodeMutex_);
+        if (!decoder_ || frame < 0 || (lengthFrames >= 0 && frame > lengthFrames)) return false;
+        if (!decoder_->seek(frame)) return false;
+        generation = ++seekGeneration_;
+    }
+    const DecodedBlock block = decodeBlock(generation, blockFrames);
+    if (block.outcome == DecodedBlock::retired) return true;
+    if (block.outcome == DecodedBlock::decoded) runDsps(block_.data(), block.frames, 2, floatDsp);
+    {
+        std::lock_guard<OwnedMutex> lock(decodeMutex_);
+        if (!decoder_) return true;
+        const bool fresh = block.outcome == DecodedBlock::decoded && generation == seekGeneration_.load();
+        // A block made stale by a change of the effects is decoded again by the next fill.
+        if (fresh) {
+            restartAt(frame, block_.data(), block.frames, block.ended);
+        } else if (decoder_->seek(frame)) {
+            restartAt(frame);
+        }
+    }
+    clearRecentOutput();
+    return true;
+}
+
+bool Channel::seekWithoutFirstBlock(std::int64_t frame) {
     {
         std::lock_guard<OwnedMutex> lock(decodeMutex_);
         if (!decoder_ || frame < 0 || (lengthFrames >= 0 && frame > lengthFrames)) return false;

@@ -18,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "Decoder.h"
@@ -106,8 +107,9 @@ public:
     // on the caller's thread; every later call finds nothing to decode and no routine to run. After this the caller may release the
     // stream's memory, even while the decode thread still holds the channel.
     void retire();
-    // Moves to a source frame; drops what was decoded ahead and what the mixer holds.
-    bool seekFrame(std::int64_t frame);
+    // Moves to a source frame; drops what was decoded ahead and what the mixer holds, once the
+    // first block (of `blockSeconds`, through the effect routines) at the new place is decoded.
+    bool seekFrame(std::int64_t frame, double blockSeconds = 0.1, bool floatDsp = false);
     // Drops what was decoded ahead and decodes again from what has been played, so that a change
     // of the effect routines is heard at once.
     void redecodeFromPlayback();
@@ -164,9 +166,33 @@ private:
     // Runs the chain on a block, in 32-bit float or 16-bit samples. Called without the decode lock.
     void runDsps(float* samples, std::size_t frames, int channels, bool floatDsp);
     bool dspPresent(HDSP dsp) const;
-    // Empties the ring and what the mixer took from it, starting again at `frame`. The caller holds
-    // the decode lock.
-    void restartAt(std::int64_t frame);
+    struct DecodedBlock {
+        enum Outcome { decoded, stale, retired } outcome = decoded;
+        std::size_t frames = 0;
+        bool ended = false;
+    };
+    // Decodes up to `frames` frames into block_ as stereo, a chunk per decode lock; stale when a
+    // seek came in between or waits. The caller holds the fill.
+    DecodedBlock decodeBlock(std::uint64_t generation, std::size_t frames);
+    std::size_t blockFramesFor(double blockSeconds) const;
+    // A seek from inside this channel's own fill (an effect routine): the ring is refilled later.
+    bool seekWithoutFirstBlock(std::int64_t frame);
+    // Empties the ring and what the mixer took from it, starting again at `frame` with the given
+    // first block in the ring. The caller holds the decode lock.
+    void restartAt(std::int64_t frame, const float* firstBlock = nullptr, std::size_t firstFrames = 0,
+                   bool ended = false);
+
+    // Marks the thread that holds the fill, for as long as it holds it.
+    class FillOwner {
+    public:
+        explicit FillOwner(std::atomic<std::thread::id>& owner) : owner_(owner) { owner_.store(std::this_thread::get_id()); }
+        ~FillOwner() { owner_.store(std::thread::id()); }
+        FillOwner(const FillOwner&) = delete;
+        FillOwner& operator=(const FillOwner&) = delete;
+
+    private:
+        std::atomic<std::thread::id>& owner_;
+    };
     std::size_t pendingFrames() const { return pending_.size() / 2 - pendingOffset_; }
     void advanceSlides(double seconds);
     void keepOutput(const float* stereo, std::size_t frames);
@@ -175,6 +201,8 @@ private:
     // Decode side.
     OwnedMutex decodeMutex_;
     std::mutex fillMutex_;  // one fill at a time: the ring has one producer
+    std::atomic<std::thread::id> fillOwner_{};
+    std::atomic<int> seeksWaiting_{0};  // seeks waiting for the fill, which then stops early
     std::unique_ptr<Decoder> decoder_;  // null once retired
     FrameRing ring_;
     std::vector<float> decodeScratch_;  // under the decode lock

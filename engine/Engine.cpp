@@ -10,10 +10,15 @@ namespace engine {
 
 namespace {
 
-// Said once per process, on the standard error, so a user with broken sound is not left guessing.
+// Said once per loss, on the standard error, so a user with broken sound is not left guessing.
+std::atomic<bool> silenceTold{false};
+
 void tellSilentDevice(const char* why) {
-    static std::atomic<bool> told{false};
-    if (!told.exchange(true)) std::fprintf(stderr, "Quillon: %s; playing on the silent device.\n", why);
+    if (!silenceTold.exchange(true)) std::fprintf(stderr, "Quillon: %s; playing on the silent device.\n", why);
+}
+
+void tellSoundBack(const std::string& output) {
+    if (silenceTold.exchange(false)) std::fprintf(stderr, "Quillon: the sound output (%s) is back.\n", output.c_str());
 }
 
 }  // namespace
@@ -58,6 +63,8 @@ int Engine::init(int deviceNumber, DWORD freq) {
         std::lock_guard<std::mutex> lock(outputMutex_);
         // The device that plays: 0 when the silent device stands in for the one asked for.
         device_ = output->isNull() ? 0 : deviceNumber;
+        wantedDevice_ = deviceNumber;
+        outputSuspended_ = false;
         output_ = std::move(output);
     }
     syncs_.start();
@@ -84,6 +91,7 @@ int Engine::free() {
     decodeWake_.notify_all();
     if (decodeThread_.joinable()) decodeThread_.join();
     decodeThreadId_.store(std::thread::id());
+    joinRetry();
     std::unique_ptr<Output> closing;
     {
         std::lock_guard<std::mutex> lock(outputMutex_);
@@ -117,8 +125,37 @@ double Engine::outputLatencySeconds() const {
 }
 
 void Engine::setOutputPaused(bool paused) {
+    {
+        std::lock_guard<std::mutex> mixing(mixMutex_);
+        outputPaused_ = paused;
+    }
+    if (paused) return;
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    if (output_ && outputSuspended_) output_->resume();
+    outputSuspended_ = false;
+}
+
+void Engine::channelStarted(const Channel& started, bool wasPlaying) {
+    playRequested_.store(true);
+    bool othersPlaying = false;
+    {
+        std::lock_guard<std::mutex> mixing(mixMutex_);
+        for (const auto& channel : mixed_) othersPlaying = othersPlaying || (channel.get() != &started && channel->isPlaying());
+    }
+    {
+        std::lock_guard<std::mutex> lock(outputMutex_);
+        // Only from silence: what is queued then is silence, or at most the end of a sound that
+        // has stopped. While anything plays, its queued sound is heard, and already counted.
+        if (output_ && (outputSuspended_ || (!wasPlaying && !othersPlaying))) output_->resume();
+        outputSuspended_ = false;
+    }
+    wakeDecoder();
+}
+
+bool Engine::anyChannelPlaying() const {
     std::lock_guard<std::mutex> mixing(mixMutex_);
-    outputPaused_ = paused;
+    if (outputPaused_) return false;
+    return std::any_of(mixed_.begin(), mixed_.end(), [](const auto& channel) { return channel->isPlaying(); });
 }
 
 void Engine::setMasterVolume(DWORD volume) {
@@ -260,6 +297,8 @@ void Engine::decodeLoop() {
         for (auto& channelPointer : snapshot) channelPointer->fillAhead(updatePeriodSeconds(), floatDsp());
         snapshot.clear();
         replaceFailedOutput();
+        suspendIdleOutput();
+        retryLostOutput();
         wakeLock.lock();
         // Each ring holds half a second; topping up every 50 ms (or when woken by a new channel,
         // a play or a seek) keeps it well ahead without waking often.
@@ -279,6 +318,73 @@ void Engine::replaceFailedOutput() {
     }
     tellSilentDevice(("the sound output (" + failed->description() + ") stopped taking sound").c_str());
     failed->stop();
+}
+
+void Engine::suspendIdleOutput() {
+    constexpr auto kIdleBeforeSuspend = std::chrono::milliseconds(600);
+    const auto now = std::chrono::steady_clock::now();
+    if (anyChannelPlaying()) {
+        idle_ = false;
+        return;
+    }
+    if (!idle_) {
+        idle_ = true;
+        idleSince_ = now;
+        return;
+    }
+    // Long enough for the end of the last sound to leave the output's buffer.
+    if (now - idleSince_ < kIdleBeforeSuspend) return;
+    std::lock_guard<std::mutex> lock(outputMutex_);
+    // A play may have come in meanwhile; it resumes under this lock, so check again here.
+    if (!output_ || outputSuspended_ || anyChannelPlaying()) return;
+    output_->suspend();
+    outputSuspended_ = true;
+}
+
+void Engine::joinRetry() {
+    if (retryThread_.joinable()) retryThread_.join();
+    retrying_.store(false);
+}
+
+void Engine::retryLostOutput() {
+    constexpr auto kRetryEvery = std::chrono::seconds(2);
+    {
+        std::lock_guard<std::mutex> lock(outputMutex_);
+        if (wantedDevice_ == 0 || !output_ || !output_->isNull()) {
+            playRequested_.store(false);
+            return;
+        }
+    }
+    if (retrying_.load()) return;
+    const auto now = std::chrono::steady_clock::now();
+    const bool played = playRequested_.exchange(false);
+    if (!played && !(anyChannelPlaying() && now - lastRetry_ >= kRetryEvery)) return;
+    // A play right after a failed try does not try again at once: a server that hangs takes a
+    // second to give up on.
+    if (now - lastRetry_ < std::chrono::milliseconds(500)) return;
+    lastRetry_ = now;
+    joinRetry();
+    retrying_.store(true);
+    retryThread_ = std::thread([this] {
+        std::unique_ptr<Output> found = openSystemOutput(outputRate(), renderFunction());
+        if (found && !found->start()) found.reset();
+        const std::string description = found ? found->description() : std::string();
+        std::unique_ptr<Output> replaced;
+        if (found) {
+            std::lock_guard<std::mutex> lock(outputMutex_);
+            if (output_ && output_->isNull() && initialized()) {
+                if (outputSuspended_) found->suspend();
+                replaced = std::move(output_);
+                output_ = std::move(found);
+                device_ = wantedDevice_;
+            }
+        }
+        if (replaced) {
+            replaced->stop();
+            tellSoundBack(description);
+        }
+        retrying_.store(false);
+    });
 }
 
 int Engine::recordInit() {

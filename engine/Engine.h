@@ -8,6 +8,7 @@
 // waits for a control call, a file being opened, a seek or a callback of the caller.
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <memory>
@@ -52,6 +53,9 @@ public:
     int outputRate() const { return outputRate_.load(std::memory_order_relaxed); }
     double outputLatencySeconds() const;
     void setOutputPaused(bool paused);
+    // A channel was told to play: the output, if idle, asks for sound at once, and a lost output
+    // is tried again.
+    void channelStarted(const Channel& started, bool wasPlaying);
     void setMasterVolume(DWORD volume);
     DWORD masterVolume() const;
     float cpuPercent() const { return cpuPercent_.load(std::memory_order_relaxed); }
@@ -101,6 +105,13 @@ private:
     RenderFunction renderFunction();
     // Replaces an output that stopped taking sound by the silent device, saying so once.
     void replaceFailedOutput();
+    // Suspends the output once nothing has played for a while. On the decode thread.
+    void suspendIdleOutput();
+    bool anyChannelPlaying() const;
+    // While the silent device stands in for a lost or missing output, tries the real one again
+    // (at a play, and every 2 s while playing) on a thread of its own, and moves back to it.
+    void retryLostOutput();
+    void joinRetry();
     void stopRecordings();
     void refreshMixSettings();
 
@@ -115,6 +126,16 @@ private:
     mutable std::mutex outputMutex_;
     std::unique_ptr<Output> output_;
     int device_ = -1;
+    int wantedDevice_ = -1;  // the device asked for at init
+    bool outputSuspended_ = false;
+
+    // Idle and retry bookkeeping, on the decode thread (playRequested_ from any thread).
+    std::chrono::steady_clock::time_point idleSince_{};
+    bool idle_ = false;
+    std::atomic<bool> playRequested_{false};
+    std::chrono::steady_clock::time_point lastRetry_{};
+    std::thread retryThread_;
+    std::atomic<bool> retrying_{false};
 
     // Mixing: the channels played and the global volumes.
     mutable std::mutex mixMutex_;

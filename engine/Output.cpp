@@ -107,15 +107,38 @@ private:
     double blockSeconds() const { return static_cast<double>(blockFrames()) / rate_; }
     std::size_t blockFrames() const { return static_cast<std::size_t>(rate_) / 200; }
 
+    void suspend() override {
+        std::lock_guard<std::mutex> lock(mutex_);
+        suspended_ = true;
+    }
+    void resume() override {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!suspended_) return;
+            suspended_ = false;
+        }
+        lastRender_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch())
+                              .count(),
+                          std::memory_order_relaxed);
+        wake_.notify_all();
+    }
+
     // Renders as much sound as real time has consumed, in blocks of 5 ms, sleeping until the next
-    // block is due.
+    // block is due; while suspended it sleeps until resumed and counts time afresh from then.
     void run() {
         using Clock = std::chrono::steady_clock;
-        const auto begin = Clock::now();
+        auto begin = Clock::now();
         std::uint64_t rendered = 0;
         std::vector<float> block(2 * blockFrames());
         std::unique_lock<std::mutex> lock(mutex_);
         while (running_) {
+            if (suspended_) {
+                wake_.wait(lock, [this] { return !running_ || !suspended_; });
+                begin = Clock::now();
+                rendered = 0;
+                continue;
+            }
             lock.unlock();
             const double elapsed = std::chrono::duration<double>(Clock::now() - begin).count();
             const auto due = static_cast<std::uint64_t>(elapsed * rate_);
@@ -135,7 +158,8 @@ private:
             }
             const auto nextDue = begin + std::chrono::duration<double>(static_cast<double>(rendered + blockFrames()) / rate_);
             lock.lock();
-            wake_.wait_until(lock, std::chrono::time_point_cast<Clock::duration>(nextDue), [this] { return !running_; });
+            wake_.wait_until(lock, std::chrono::time_point_cast<Clock::duration>(nextDue),
+                             [this] { return !running_ || suspended_; });
         }
     }
 
@@ -145,6 +169,7 @@ private:
     std::mutex mutex_;
     std::condition_variable wake_;
     bool running_ = false;
+    bool suspended_ = false;
     std::atomic<std::int64_t> lastRender_{0};  // steady-clock nanoseconds at which the last block ends
 };
 

@@ -23,9 +23,14 @@ public:
     virtual double latencySeconds() const = 0;
     virtual std::string description() const = 0;
     virtual bool isNull() const = 0;
-    // True once the output has stopped taking sound (its callbacks never started or stopped, or its
-    // server went away). Any thread.
+    // True once the output has stopped taking sound (its callbacks never started or stopped, its
+    // server went away or hangs). Any thread.
     virtual bool failed() const { return false; }
+    // Nothing plays: the output may stop asking for sound, so an idle program does not wake the
+    // machine. Control threads, never the output's own.
+    virtual void suspend() {}
+    // Sound comes now: ask for it at once, dropping whatever silence is queued before it.
+    virtual void resume() {}
 };
 
 std::unique_ptr<Output> openNullOutput(int rate, RenderFunction render);

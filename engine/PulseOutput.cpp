@@ -4,6 +4,10 @@
 // desktop under load, small enough that the sound follows play, pause and seeks at once. The
 // position stays what is audible through the latency the server reports (interpolated between its
 // timing updates), taken after every write.
+//
+// A server that does not answer is given up on: the connection must be ready within a second, and
+// a running stream that asks for no sound for 1.5 s counts as failed (a server stopped or hung).
+// While nothing plays, the stream is corked, so an idle program does not wake the machine.
 
 #include <pulse/pulseaudio.h>
 
@@ -20,6 +24,8 @@ namespace {
 
 constexpr double kServerBufferSeconds = 0.080;
 constexpr double kRequestSeconds = 0.010;
+constexpr pa_usec_t kConnectTimeoutUsec = 1000 * 1000;
+constexpr double kSilentServerSeconds = 1.5;
 
 double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
@@ -41,9 +47,14 @@ public:
             pa_threaded_mainloop_unlock(mainloop_);
             return false;
         }
+        // A server that accepts the connection but never answers (stopped, hung) is not waited for.
+        pa_time_event* deadline =
+            pa_context_rttime_new(context_, pa_rtclock_now() + kConnectTimeoutUsec, connectTimedOut, this);
         bool ready = waitFor([this] { return contextState() == PA_CONTEXT_READY; },
                              [this] { return !PA_CONTEXT_IS_GOOD(contextState()); });
         if (ready) ready = connectStream();
+        if (deadline != nullptr) pa_threaded_mainloop_get_api(mainloop_)->time_free(deadline);
+        lastWrite_.store(now(), std::memory_order_relaxed);
         pa_threaded_mainloop_unlock(mainloop_);
         return ready;
     }
@@ -68,7 +79,35 @@ public:
     }
     std::string description() const override { return "PulseAudio server"; }
     bool isNull() const override { return false; }
-    bool failed() const override { return failed_.load(std::memory_order_relaxed); }
+    bool failed() const override {
+        if (failed_.load(std::memory_order_relaxed)) return true;
+        // A running stream is asked for sound every few milliseconds; one left without for this
+        // long has a server that stopped answering.
+        return started_.load(std::memory_order_relaxed) && !corked_.load(std::memory_order_relaxed) &&
+               now() - lastWrite_.load(std::memory_order_relaxed) > kSilentServerSeconds;
+    }
+    void suspend() override {
+        pa_threaded_mainloop_lock(mainloop_);
+        if (!corked_ && stream_ != nullptr) {
+            corked_ = true;
+            drop(pa_stream_cork(stream_, 1, nullptr, nullptr));
+        }
+        pa_threaded_mainloop_unlock(mainloop_);
+    }
+    // The silence queued ahead is flushed, which also makes the server fetch the new sound at
+    // once instead of at its next wake-up (an idle sink may sleep for up to two seconds).
+    void resume() override {
+        pa_threaded_mainloop_lock(mainloop_);
+        if (stream_ != nullptr) {
+            drop(pa_stream_flush(stream_, nullptr, nullptr));
+            if (corked_) drop(pa_stream_cork(stream_, 0, nullptr, nullptr));
+            corked_ = false;
+            reportedLatency_.store(0.0, std::memory_order_relaxed);
+            reportedAt_.store(now(), std::memory_order_relaxed);
+            lastWrite_.store(now(), std::memory_order_relaxed);
+        }
+        pa_threaded_mainloop_unlock(mainloop_);
+    }
 
 private:
     pa_context_state_t contextState() const { return pa_context_get_state(context_); }
@@ -76,7 +115,7 @@ private:
     template <typename Done, typename Broken>
     bool waitFor(Done done, Broken broken) {
         while (!done()) {
-            if (broken()) return false;
+            if (broken() || timedOut_) return false;
             pa_threaded_mainloop_wait(mainloop_);
         }
         return true;
@@ -121,6 +160,14 @@ private:
         if (mainloop_ != nullptr) pa_threaded_mainloop_free(mainloop_);
     }
 
+    static void drop(pa_operation* operation) {
+        if (operation != nullptr) pa_operation_unref(operation);
+    }
+    static void connectTimedOut(pa_mainloop_api*, pa_time_event*, const struct timeval*, void* self) {
+        auto* output = static_cast<PulseOutput*>(self);
+        output->timedOut_ = true;
+        pa_threaded_mainloop_signal(output->mainloop_, 0);
+    }
     static void contextChanged(pa_context* context, void* self) {
         auto* output = static_cast<PulseOutput*>(self);
         if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) output->failed_ = true;
@@ -137,6 +184,7 @@ private:
         auto* output = static_cast<PulseOutput*>(self);
         void* memory = nullptr;
         std::size_t size = requested - requested % (2 * sizeof(float));
+        output->lastWrite_.store(now(), std::memory_order_relaxed);
         if (size == 0 || pa_stream_begin_write(stream, &memory, &size) < 0 || memory == nullptr) return;
         size -= size % (2 * sizeof(float));
         std::memset(memory, 0, size);
@@ -162,6 +210,9 @@ private:
     pa_stream* stream_ = nullptr;
     std::atomic<bool> started_{false};
     std::atomic<bool> failed_{false};
+    std::atomic<bool> corked_{false};
+    bool timedOut_ = false;  // under the loop's lock
+    std::atomic<double> lastWrite_{0.0};
     std::atomic<double> reportedLatency_{0.0};
     std::atomic<double> reportedAt_{0.0};
 };

@@ -56,12 +56,13 @@ EXPORT BOOL BASS_ChannelPreBuf(DWORD handle) {
 EXPORT BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
     return onChannel<BOOL>(handle, 0, [&](Channel& channel) {
         if (channel.isDecodeOnly()) return fail(BASS_ERROR_DECODE, 0);
+        const bool wasPlaying = channel.isPlaying();
         if (restart) {
             if (!decoderReachable(channel)) return 0;
-            if (!channel.seekFrame(0)) return fail(BASS_ERROR_POSITION, 0);
+            if (!channel.seekFrame(0, E().updatePeriodSeconds(), E().floatDsp())) return fail(BASS_ERROR_POSITION, 0);
         }
         channel.play();
-        E().wakeDecoder();
+        E().channelStarted(channel, wasPlaying);
         return succeed(1);
     });
 }
@@ -143,7 +144,7 @@ EXPORT BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
         } else {
             frame = static_cast<std::int64_t>(pos / static_cast<QWORD>(channel.bytesPerFrame()));
         }
-        if (!channel.seekFrame(frame)) return fail(BASS_ERROR_POSITION, 0);
+        if (!channel.seekFrame(frame, E().updatePeriodSeconds(), E().floatDsp())) return fail(BASS_ERROR_POSITION, 0);
         E().wakeDecoder();
         return succeed(1);
     });

@@ -67,3 +67,21 @@ TEST(Mixer, ChannelVolumeAndPanScaleEachSide) {
     EXPECT_FLOAT_EQ(right[0], 0.4f) << "pan right lowers the left side";
     EXPECT_FLOAT_EQ(right[1], 0.8f);
 }
+
+TEST(Mixer, ASeekHandsTheMixerTheNewPlaceAtOnce) {
+    const MixSettings plain;
+    std::vector<FiredSync> fired;
+    std::vector<float> out(2 * 256, 0.0f);
+    // A seek waits for nothing else to decode: the very next block mixed is sound from the new place.
+    Channel channel(1, Channel::Kind::stream, std::make_unique<ConstantDecoder>(), 0, 44100);
+    channel.fillAhead();
+    channel.play();
+    channel.render(out.data(), 256, plain, fired);
+    ASSERT_TRUE(channel.seekFrame(30000));
+    std::fill(out.begin(), out.end(), 0.0f);
+    channel.render(out.data(), 256, plain, fired);
+    EXPECT_FLOAT_EQ(out[0], 0.8f) << "silence right after a seek";
+    EXPECT_FLOAT_EQ(out[2 * 255], 0.8f);
+    EXPECT_EQ(channel.audibleFrame(0.0), 30256);
+    EXPECT_EQ(channel.activity(), static_cast<DWORD>(BASS_ACTIVE_PLAYING));
+}

@@ -31,6 +31,26 @@ TEST_F(EngineTest, PositionAdvancesInRealTimeHoldsWhilePausedAndRestartsAtZero) 
     EXPECT_LT(seconds(stream), 0.02);
 }
 
+TEST_F(EngineTest, AfterAnIdleSpellTheOutputPlaysAgainAtOnceByEitherWayOfStarting) {
+    // Idle for a second, the output has stopped asking for sound; a play, or a start of the whole
+    // output after a pause of it, gets it going again at once.
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("idle.wav", Format::wav, 5.0).c_str(), 0, 0, 0);
+    for (const bool byOutputStart : {false, true}) {
+        std::this_thread::sleep_for(1000ms);
+        const double before = seconds(stream);
+        if (byOutputStart) {
+            ASSERT_TRUE(BASS_Start());
+        } else {
+            ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
+        }
+        const auto start = std::chrono::steady_clock::now();
+        std::this_thread::sleep_for(300ms);
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_NEAR(seconds(stream) - before, elapsed, 0.06) << (byOutputStart ? "BASS_Start" : "BASS_ChannelPlay");
+        ASSERT_TRUE(BASS_Pause());
+    }
+}
+
 TEST_F(EngineTest, EndOfStreamLeavesTheChannelStoppedAndCallsTheEndSync) {
     const HSTREAM stream = BASS_StreamCreateFile(0, sine("short.wav", Format::wav, 0.3).c_str(), 0, 0, 0);
     std::atomic<int> ends{0};

@@ -1,8 +1,15 @@
-// Plays a generated tone through the audio library's default output on a PulseAudio server and
-// records the server's null sink, to check what a listener would: the tone arrives within 300 ms of
-// BASS_ChannelPlay, the position the library reports is within 20 ms of what is heard, and 10 s
-// play without a gap. Run by run.sh, which starts the server; the argument names the sink's
-// monitor. Prints its figures; exits 1 when a check fails.
+// Plays generated tones through the audio library's default output on a PulseAudio server and
+// records the server's null sink, to check what a listener would. One scene per run:
+//   play     a play right after init arrives within 300 ms, the position the library reports is
+//            within 20 ms of what is heard, 10 s play without a gap, and without its server the
+//            library carries on on the silent device;
+//   seeks    600 random seeks leave no silent 5 ms window;
+//   restart  after the server is killed and started again, the sound comes back at the next play,
+//            and on its own within 2.5 s while playing;
+//   hang     a server stopped for 3 s is given up on within 2 s, playback goes on in real time,
+//            and the sound comes back once the server runs again.
+// Run by run.sh, which starts the server (QUILLON_PULSE_START starts it again); the arguments
+// name the sink's monitor and the scene. Prints its figures; exits 1 when a check fails.
 
 #include <pulse/simple.h>
 
@@ -13,9 +20,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <signal.h>
 
 #include "AudioFixtures.h"
 #include "QuillonAudio.h"
@@ -68,36 +78,124 @@ double heardTime(const Recording& recording, std::size_t frame) {
     return -1;
 }
 
-}  // namespace
+bool ok = true;
 
-int main(int argc, char** argv) {
-    if (argc != 2) return 2;
-    const std::string song =
-        (std::filesystem::temp_directory_path() / ("quillon-sound-check-" + std::to_string(::getpid()) + ".wav")).string();
-    if (!fixtures::writeSine(song, fixtures::Format::wav, 13.0, 1000.0, 0.5)) return 2;
+void check(bool passed, const std::string& what) {
+    std::printf("%s: %s\n", passed ? "ok" : "FAILED", what.c_str());
+    ok = ok && passed;
+}
 
+// Records the monitor on a thread of its own, from construction until stop().
+class Recorder {
+public:
+    Recorder(const char* monitor, Clock::time_point origin) {
+        thread_ = std::thread([this, monitor, origin] { connected_ = record(monitor, origin, running_, recording_, ready_); });
+        while (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ~Recorder() { stop(); }
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+    const Recording& stop() {
+        running_ = false;
+        if (thread_.joinable()) thread_.join();
+        return recording_;
+    }
+
+private:
+    std::atomic<bool> running_{true}, ready_{false};
+    bool connected_ = false;
+    Recording recording_;
+    std::thread thread_;
+};
+
+std::string toneFile(const char* scene, fixtures::Format format, double seconds) {
+    const std::string extension = format == fixtures::Format::mp3 ? ".mp3" : ".wav";
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("quillon-sound-" + std::string(scene) + "-" + std::to_string(::getpid()) + extension))
+                                 .string();
+    if (!fixtures::writeSine(path, format, seconds, 1000.0, 0.5)) {
+        std::printf("FAILED: could not write %s\n", path.c_str());
+        std::exit(2);
+    }
+    return path;
+}
+
+std::size_t onsetIn(const Recording& recording, std::size_t from = 0) {
+    std::size_t onset = from;
+    while (onset < recording.left.size() && std::fabs(recording.left[onset]) < 0.05f) ++onset;
+    return onset;
+}
+
+// Windows of 5 ms in [from, to) with hardly any sound: a tone of amplitude 0.5 has 0.35.
+std::size_t quietWindows(const Recording& recording, std::size_t from, std::size_t to) {
+    std::size_t quiet = 0;
+    to = std::min(to, recording.left.size());
+    for (std::size_t start = from; start + kRecordBlock <= to; start += kRecordBlock) {
+        double energy = 0;
+        for (std::size_t i = start; i < start + kRecordBlock; ++i) energy += recording.left[i] * recording.left[i];
+        if (std::sqrt(energy / kRecordBlock) < 0.15) ++quiet;
+    }
+    return quiet;
+}
+
+template <typename Condition>
+bool waitUntil(Condition condition, double seconds) {
+    const Clock::time_point deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    while (!condition()) {
+        if (Clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+double positionOf(HSTREAM stream) { return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream)); }
+
+// The test's own server, found by the log file in its private folder.
+void signalServer(const char* signal) {
+    const char* folder = std::getenv("XDG_RUNTIME_DIR");
+    const std::string command = std::string("pkill -") + signal + " -f '[f]ile:" + (folder ? folder : "/nonexistent") + "/server.log'";
+    std::system(command.c_str());
+}
+
+void startServerAgain() {
+    const char* start = std::getenv("QUILLON_PULSE_START");
+    if (start == nullptr || std::system(start) != 0) {
+        std::printf("FAILED: the server could not be started again\n");
+        std::exit(2);
+    }
+}
+
+// Positions read every 20 ms for `seconds`; the worst step away from real time between readings.
+double worstPositionStep(HSTREAM stream, double seconds) {
+    double worst = 0;
+    Clock::time_point lastTime = Clock::now();
+    double lastPosition = positionOf(stream);
+    const Clock::time_point end = lastTime + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    while (Clock::now() < end) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const Clock::time_point time = Clock::now();
+        const double position = positionOf(stream);
+        worst = std::max(worst, std::fabs((position - lastPosition) - std::chrono::duration<double>(time - lastTime).count()));
+        lastTime = time;
+        lastPosition = position;
+    }
+    return worst;
+}
+
+void playScene(const char* monitor) {
+    const std::string song = toneFile("play", fixtures::Format::wav, 13.0);
     const Clock::time_point origin = Clock::now();
-    std::atomic<bool> running{true}, ready{false};
-    Recording recording;
-    std::thread recorder([&] { record(argv[1], origin, running, recording, ready); });
-    while (!ready) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-
-    bool ok = true;
-    const auto check = [&ok](bool passed, const char* what) {
-        std::printf("%s: %s\n", passed ? "ok" : "FAILED", what);
-        ok = ok && passed;
-    };
+    Recorder recorder(monitor, origin);
     check(BASS_Init(1, kRate, 0, nullptr, nullptr) != 0, "the default output opens");
     const HSTREAM stream = BASS_StreamCreateFile(0, song.c_str(), 0, 0, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    // At once: the first play after start-up is heard as soon as any other.
     const double played = secondsSince(origin);
     check(BASS_ChannelPlay(stream, 0) != 0, "the tone starts playing");
     std::vector<std::pair<double, double>> positions;  // (seconds since origin, reported position)
     while (secondsSince(origin) < played + 10.6) {
         const double before = secondsSince(origin);
-        const double position = BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream));
+        const double position = positionOf(stream);
         positions.push_back({(before + secondsSince(origin)) / 2, position});
-
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     // The server goes away while the tone plays: the library carries on on the silent device.
@@ -109,16 +207,14 @@ int main(int argc, char** argv) {
               BASS_ChannelGetPosition(stream) > before,
           "without its server, playback goes on on the silent device");
     BASS_Free();
-    running = false;
-    recorder.join();
+    const Recording& recording = recorder.stop();
     std::filesystem::remove(song);
 
-    std::size_t onset = 0;
-    while (onset < recording.left.size() && std::fabs(recording.left[onset]) < 0.05f) ++onset;
+    const std::size_t onset = onsetIn(recording);
     check(onset < recording.left.size(), "the tone reaches the sink");
-    if (onset == recording.left.size()) return 1;
+    if (onset == recording.left.size()) return;
     const double heard = heardTime(recording, onset);
-    std::printf("tone heard %.1f ms after BASS_ChannelPlay\n", (heard - played) * 1000);
+    std::printf("tone heard %.1f ms after BASS_ChannelPlay, right after BASS_Init\n", (heard - played) * 1000);
     check(heard - played <= 0.300, "it arrives within 300 ms");
 
     double worst = 0, sum = 0;
@@ -134,17 +230,133 @@ int main(int argc, char** argv) {
                 count > 0 ? sum / count * 1000 : 0.0, worst * 1000, count);
     check(count > 100 && worst <= 0.020, "the position is within 20 ms of what is heard");
 
-    // 10 s of tone from its onset, in windows of 5 ms, none of them silent.
-    std::size_t quiet = 0;
     const std::size_t end = onset + 10 * kRate;
-    for (std::size_t start = onset; start + kRecordBlock <= end && start + kRecordBlock <= recording.left.size();
-         start += kRecordBlock) {
-        double energy = 0;
-        for (std::size_t i = start; i < start + kRecordBlock; ++i) energy += recording.left[i] * recording.left[i];
-        if (std::sqrt(energy / kRecordBlock) < 0.15) ++quiet;
-    }
     check(recording.left.size() >= end, "10 s of tone were recorded");
+    const std::size_t quiet = quietWindows(recording, onset, end);
     std::printf("silent 5 ms windows in 10 s of tone: %zu\n", quiet);
     check(quiet == 0, "10 s play without a gap");
+}
+
+void seekScene(const char* monitor) {
+    const std::string song = toneFile("seeks", fixtures::Format::mp3, 60.0);
+    const Clock::time_point origin = Clock::now();
+    Recorder recorder(monitor, origin);
+    BASS_Init(1, kRate, 0, nullptr, nullptr);
+    const HSTREAM stream = BASS_StreamCreateFile(0, song.c_str(), 0, 0, 0);
+    check(stream != 0 && BASS_ChannelPlay(stream, 0) != 0, "the tone plays");
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    std::mt19937 random(20261208);
+    std::uniform_int_distribution<int> pause(10, 40);
+    std::uniform_real_distribution<double> place(1.0, 55.0);
+    int refused = 0;
+    for (int seek = 0; seek < 600; ++seek) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause(random)));
+        if (!BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, place(random)))) ++refused;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const Recording& recording = recorder.stop();
+    BASS_Free();
+    std::filesystem::remove(song);
+    check(refused == 0, "every seek is taken");
+    const std::size_t onset = onsetIn(recording);
+    const std::size_t quiet = quietWindows(recording, onset, recording.left.size());
+    std::printf("silent 5 ms windows in %.1f s of 600 seeks: %zu\n",
+                static_cast<double>(recording.left.size() - std::min(onset, recording.left.size())) / kRate, quiet);
+    check(onset < recording.left.size() && quiet == 0, "no seek leaves a gap");
+}
+
+void restartScene(const char* monitor) {
+    const std::string song = toneFile("restart", fixtures::Format::wav, 40.0);
+    BASS_Init(1, kRate, 0, nullptr, nullptr);
+    const HSTREAM stream = BASS_StreamCreateFile(0, song.c_str(), 0, 0, 0);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+    // Killed while playing; stopped, so only the next play tries the server again.
+    std::system("pactl exit");
+    check(waitUntil([] { return BASS_GetDevice() == 0; }, 1.0), "a killed server is replaced by the silent device");
+    BASS_ChannelStop(stream);
+    startServerAgain();
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    {
+        const Clock::time_point origin = Clock::now();
+        Recorder recorder(monitor, origin);
+        const double played = secondsSince(origin);
+        BASS_ChannelPlay(stream, 0);
+        check(waitUntil([] { return BASS_GetDevice() == 1; }, 1.5), "Stop then Play moves back to the server");
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        const Recording& recording = recorder.stop();
+        const std::size_t onset = onsetIn(recording);
+        const double heard = onset < recording.left.size() ? heardTime(recording, onset) - played : -1;
+        if (heard >= 0) std::printf("heard again %.0f ms after the play\n", heard * 1000);
+        check(heard >= 0 && heard <= 0.5, "Stop then Play is heard on the server that came back, within 500 ms");
+    }
+
+    // Killed again while playing: the library tries on its own.
+    std::system("pactl exit");
+    check(waitUntil([] { return BASS_GetDevice() == 0; }, 1.0), "killed again, the silent device stands in");
+    const Clock::time_point starting = Clock::now();
+    // The position is watched all through the server's start and the move back.
+    double step = 0;
+    std::thread watcher([&step, stream] { step = worstPositionStep(stream, 4.0); });
+    startServerAgain();
+    const Clock::time_point answering = Clock::now();
+    const bool returned = waitUntil([] { return BASS_GetDevice() == 1; }, 3.0);
+    std::printf("back on the server %.0f ms after it was started (it took %.0f ms to answer), while playing\n",
+                secondsSince(starting) * 1000, std::chrono::duration<double>(answering - starting).count() * 1000);
+    check(returned && secondsSince(answering) <= 2.5, "while playing, the server is tried again every 2 s");
+    watcher.join();
+    std::printf("worst position step while moving back: %.0f ms\n", step * 1000);
+    check(step <= 0.150, "the position does not jump when the sound moves back");
+    BASS_Free();
+    std::filesystem::remove(song);
+}
+
+void hangScene(const char* monitor) {
+    const std::string song = toneFile("hang", fixtures::Format::wav, 40.0);
+    BASS_Init(1, kRate, 0, nullptr, nullptr);
+    const HSTREAM stream = BASS_StreamCreateFile(0, song.c_str(), 0, 0, 0);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+
+    const Clock::time_point stopped = Clock::now();
+    const double positionAtStop = positionOf(stream);
+    signalServer("STOP");
+    const bool replaced = waitUntil([] { return BASS_GetDevice() == 0; }, 2.5);
+    std::printf("a stopped server was given up on after %.0f ms\n", secondsSince(stopped) * 1000);
+    check(replaced && secondsSince(stopped) <= 2.0, "a server that hangs is replaced within 2 s");
+    std::this_thread::sleep_until(stopped + std::chrono::seconds(3));
+    const double behind = secondsSince(stopped) - (positionOf(stream) - positionAtStop);
+    signalServer("CONT");
+    std::printf("after 3 s of a stopped server, playback is %.0f ms behind real time\n", behind * 1000);
+    check(behind <= 1.8, "playback goes on on the silent device");
+
+    const Clock::time_point origin = Clock::now();
+    Recorder recorder(monitor, origin);
+    const bool returned = waitUntil([] { return BASS_GetDevice() == 1; }, 3.5);
+    check(returned, "the sound comes back once the server runs again");
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    const Recording& recording = recorder.stop();
+    check(onsetIn(recording) < recording.left.size(), "and is heard there");
+    BASS_Free();
+    std::filesystem::remove(song);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) return 2;
+    const std::string scene = argv[2];
+    if (scene == "play") {
+        playScene(argv[1]);
+    } else if (scene == "seeks") {
+        seekScene(argv[1]);
+    } else if (scene == "restart") {
+        restartScene(argv[1]);
+    } else if (scene == "hang") {
+        hangScene(argv[1]);
+    } else {
+        return 2;
+    }
     return ok ? 0 : 1;
 }
