@@ -261,7 +261,9 @@ std::unique_ptr<Output> openNullOutput(int rate, RenderFunction render) {
 }
 
 std::unique_ptr<Output> openSystemOutput(int rate, RenderFunction render) {
-    if (auto pulse = openPulseOutput(rate, render)) return pulse;
+    bool hung = false;
+    if (auto pulse = openPulseOutput(rate, render, &hung)) return pulse;
+    if (hung) return nullptr;
     auto output = std::make_unique<PortAudioOutput>(rate, std::move(render));
     if (!output->open()) return nullptr;
     return output;

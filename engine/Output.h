@@ -36,8 +36,9 @@ public:
 std::unique_ptr<Output> openNullOutput(int rate, RenderFunction render);
 // Null when the system has no usable default output.
 std::unique_ptr<Output> openSystemOutput(int rate, RenderFunction render);
-// Null when no PulseAudio server answers.
-std::unique_ptr<Output> openPulseOutput(int rate, RenderFunction render);
+// Null when no PulseAudio server answers; `hung` tells whether one was there but did not answer in
+// time (then no other output is tried: the system's default would lead to the same server).
+std::unique_ptr<Output> openPulseOutput(int rate, RenderFunction render, bool* hung = nullptr);
 
 // Whether the system offers a default input device, and its name.
 bool systemInputAvailable(std::string& name);

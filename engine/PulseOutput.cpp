@@ -6,7 +6,9 @@
 // timing updates), taken after every write.
 //
 // A server that does not answer is given up on: the connection must be ready within a second, and
-// a running stream that asks for no sound for 1.5 s counts as failed (a server stopped or hung).
+// a running stream counts as failed once the server has neither asked for sound nor answered a
+// timing query for 1.5 s (a server stopped or hung). A server that answers but asks for nothing
+// has a sink that sleeps (an idle sink wakes for a new stream at its own pace) and is waited for.
 // While nothing plays, the stream is corked, so an idle program does not wake the machine.
 
 #include <pulse/pulseaudio.h>
@@ -26,6 +28,7 @@ constexpr double kServerBufferSeconds = 0.080;
 constexpr double kRequestSeconds = 0.010;
 constexpr pa_usec_t kConnectTimeoutUsec = 1000 * 1000;
 constexpr double kSilentServerSeconds = 1.5;
+constexpr double kAskAfterSeconds = 0.3;
 
 double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
@@ -54,7 +57,7 @@ public:
                              [this] { return !PA_CONTEXT_IS_GOOD(contextState()); });
         if (ready) ready = connectStream();
         if (deadline != nullptr) pa_threaded_mainloop_get_api(mainloop_)->time_free(deadline);
-        lastWrite_.store(now(), std::memory_order_relaxed);
+        lastAnswer_.store(now(), std::memory_order_relaxed);
         pa_threaded_mainloop_unlock(mainloop_);
         return ready;
     }
@@ -78,13 +81,21 @@ public:
                                  (now() - reportedAt_.load(std::memory_order_relaxed)));
     }
     std::string description() const override { return "PulseAudio server"; }
+    bool timedOut() const { return timedOut_; }
     bool isNull() const override { return false; }
     bool failed() const override {
         if (failed_.load(std::memory_order_relaxed)) return true;
-        // A running stream is asked for sound every few milliseconds; one left without for this
-        // long has a server that stopped answering.
-        return started_.load(std::memory_order_relaxed) && !corked_.load(std::memory_order_relaxed) &&
-               now() - lastWrite_.load(std::memory_order_relaxed) > kSilentServerSeconds;
+        if (!started_.load(std::memory_order_relaxed) || corked_.load(std::memory_order_relaxed)) return false;
+        const double quiet = now() - lastAnswer_.load(std::memory_order_relaxed);
+        // A running stream is asked for sound every few milliseconds. Once it has not been for a
+        // while, the server is asked whether it is still there.
+        if (quiet > kAskAfterSeconds && now() - lastQuery_.load(std::memory_order_relaxed) > kAskAfterSeconds) {
+            lastQuery_.store(now(), std::memory_order_relaxed);
+            pa_threaded_mainloop_lock(mainloop_);
+            drop(pa_stream_update_timing_info(stream_, timingAnswered, const_cast<PulseOutput*>(this)));
+            pa_threaded_mainloop_unlock(mainloop_);
+        }
+        return quiet > kSilentServerSeconds;
     }
     void suspend() override {
         pa_threaded_mainloop_lock(mainloop_);
@@ -104,7 +115,7 @@ public:
             corked_ = false;
             reportedLatency_.store(0.0, std::memory_order_relaxed);
             reportedAt_.store(now(), std::memory_order_relaxed);
-            lastWrite_.store(now(), std::memory_order_relaxed);
+            lastAnswer_.store(now(), std::memory_order_relaxed);
         }
         pa_threaded_mainloop_unlock(mainloop_);
     }
@@ -168,6 +179,9 @@ private:
         output->timedOut_ = true;
         pa_threaded_mainloop_signal(output->mainloop_, 0);
     }
+    static void timingAnswered(pa_stream*, int success, void* self) {
+        if (success != 0) static_cast<PulseOutput*>(self)->lastAnswer_.store(now(), std::memory_order_relaxed);
+    }
     static void contextChanged(pa_context* context, void* self) {
         auto* output = static_cast<PulseOutput*>(self);
         if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) output->failed_ = true;
@@ -184,7 +198,7 @@ private:
         auto* output = static_cast<PulseOutput*>(self);
         void* memory = nullptr;
         std::size_t size = requested - requested % (2 * sizeof(float));
-        output->lastWrite_.store(now(), std::memory_order_relaxed);
+        output->lastAnswer_.store(now(), std::memory_order_relaxed);
         if (size == 0 || pa_stream_begin_write(stream, &memory, &size) < 0 || memory == nullptr) return;
         size -= size % (2 * sizeof(float));
         std::memset(memory, 0, size);
@@ -212,16 +226,19 @@ private:
     std::atomic<bool> failed_{false};
     std::atomic<bool> corked_{false};
     bool timedOut_ = false;  // under the loop's lock
-    std::atomic<double> lastWrite_{0.0};
+    std::atomic<double> lastAnswer_{0.0};  // the server's last request or answer
+    mutable std::atomic<double> lastQuery_{0.0};
     std::atomic<double> reportedLatency_{0.0};
     std::atomic<double> reportedAt_{0.0};
 };
 
 }  // namespace
 
-std::unique_ptr<Output> openPulseOutput(int rate, RenderFunction render) {
+std::unique_ptr<Output> openPulseOutput(int rate, RenderFunction render, bool* hung) {
     auto output = std::make_unique<PulseOutput>(rate, std::move(render));
-    if (!output->open()) return nullptr;
+    const bool opened = output->open();
+    if (hung != nullptr) *hung = !opened && output->timedOut();
+    if (!opened) return nullptr;
     return output;
 }
 
