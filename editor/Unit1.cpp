@@ -47,7 +47,8 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     LyricsUndo = new QUndoStack(this);
     createControls();
     bindHandlers();
-    Timer2->setInterval(50);
+    Timer2->setInterval(kMeterTickMs);
+    OutputWatch->setInterval(500);
     FormCreate();
 }
 
@@ -164,7 +165,7 @@ void TForm1::FormShow() {
     ProgressBar2->setMaximum(0x8000);
     loadLiveSettings();
     loadVolumeAndPlacement();
-    noticeSilentOutput();
+    showOutputState();
 }
 
 void TForm1::FormResize() {

@@ -70,6 +70,7 @@ public:
     std::unique_ptr<windowless::PictureControl> Image1;
     std::unique_ptr<TOutlookBtn> SongName;
     std::unique_ptr<TOutlookBtn> LabelPlayTime;
+    std::unique_ptr<TOutlookBtn> SilentOutputNote;
     std::unique_ptr<TOutlookBtn> PlayTime;
     std::unique_ptr<TOutlookBtn> PlayTimeMS;
     std::unique_ptr<TOutlookBtn> PlayTimeMSTotal;
@@ -94,7 +95,9 @@ public:
     widgets::FileDialog OpenDialog1{widgets::FileDialog::Kind::open};
     widgets::FileDialog SaveDialog1{widgets::FileDialog::Kind::save};
     widgets::IntervalTimer* Timer1 = nullptr;
-    widgets::IntervalTimer* Timer2 = nullptr;
+    static constexpr int kMeterTickMs = 50;
+    widgets::IntervalTimer* Timer2 = nullptr;  // the level meters, while playing
+    widgets::IntervalTimer* OutputWatch = nullptr;  // the sound output's state
     QMenu* File1 = nullptr;
     QAction* OpenMP3file1 = nullptr;
     QAction* Savelyricfile1 = nullptr;
@@ -112,7 +115,6 @@ public:
     bool MemoEdited = false;
     bool Unsaved = false;
     QString AudioFileName;
-    bool SilentOutputNoticed = false;
     QString PreviewIndex;
     // The play time as heard, fed by the play-time tick and read by the displays, the tags and the
     // preview.
@@ -144,6 +146,7 @@ public:
     void ScrollBarVolChange();
     void Timer1Timer();
     void Timer2Timer();
+    void showOutputState();
     void AddBtnClick();
     void OutlookBtn2Click();
     void Memo1Change();
@@ -255,7 +258,7 @@ private:
     void showPlayTime(const QString& time);
     // Says once, in the preview line (empty until a song plays), that no sound can be heard
     // because the engine plays on its silent device; the next open or preview clears it.
-    void noticeSilentOutput();
+
     // What the frame and caption add to the window's height.
     int outerHeightExtra() const;
 

@@ -131,6 +131,8 @@ void TForm1::createControls() {
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer2 = new widgets::IntervalTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
+    OutputWatch = new widgets::IntervalTimer(this);
+    OutputWatch->setObjectName(QStringLiteral("OutputWatch"));
 
     OpenDialog1.Filter = QStringLiteral(
         "All supported|*.wav;*.mp1;*.mp2;*.mp3;*.ogg|Wave|*.wav|MP1|*.mp1|MP2|*.mp2|MP3|*.mp3|OGG|*.ogg|"
@@ -171,6 +173,9 @@ void TForm1::createPlayerPanel() {
                        labelFont(tahoma, 9, false, false, gdi::clCream));
     PlayTimeMSTotal = label(QStringLiteral("1234567890"), 182, 46, 50, 14,
                             labelFont(tahoma, 9, false, false, gdi::clCream));
+    // Where nothing else writes: shown for as long as the sound goes nowhere.
+    SilentOutputNote = label(QString(), 244, 46, 204, 14, labelFont(tahoma, 9, true, false, gdi::rgb(255, 176, 64)));
+    SilentOutputNote->setPaintLimit(Image1->boundsRect());
 
     GetLength1 = new QLabel(PlayerPanel);
     GetLength1->setObjectName(QStringLiteral("GetLength1"));
@@ -319,6 +324,7 @@ void TForm1::bindHandlers() {
     ScrollBarVol->OnChange = reportingFailures([this] { ScrollBarVolChange(); });
     Timer1->OnTimer = reportingFailures([this] { Timer1Timer(); });
     Timer2->OnTimer = reportingFailures([this] { Timer2Timer(); });
+    OutputWatch->OnTimer = reportingFailures([this] { showOutputState(); });
     connect(Memo1, &QPlainTextEdit::textChanged, this, reportingFailures([this] { Memo1Change(); }));
     connect(DoLyricsText, &QPushButton::clicked, this, reportingFailures([this] { DoLyricsTextClick(); }));
     ClientArea->installEventFilter(this);

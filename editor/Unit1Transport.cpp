@@ -151,12 +151,14 @@ void TForm1::showNoSong() {
 
 void TForm1::PlayBtnClick() {
     Timer1->setInterval(kPlayTimeTickMs);
+    Timer2->setInterval(kMeterTickMs);
     const bool fromStop = BassdllPlayer1->Status() == sndStopped;
     BassdllPlayer1->Play();
     // After a pause the pass goes on (the clock holds the paused time until the sound catches up);
     // after a stop it starts again where the player starts.
     if (fromStop) restartClock(BassdllPlayer1->AudiblePosition());
     applyButtons(buttonsAfter(TransportAction::play));
+    showOutputState();
     ScrollBarPos->setEnabled(true);
     if (MemoEdited) fillLineList();
     rebuildPreviewIndex();
@@ -220,22 +222,23 @@ void TForm1::restartClock(double seconds) {
     previewFrom_ = static_cast<int>(std::lround(seconds * 100.0));
 }
 
-void TForm1::noticeSilentOutput() {
-    if (SilentOutputNoticed || !BassdllPlayer1->PlaysSilently()) return;
-    SilentOutputNoticed = true;
-    PreView->setText(QStringLiteral("No sound output could be used: songs play silently."));
+void TForm1::showOutputState() {
+    // The engine moves to its silent device when the sound output is lost, and back when it
+    // returns; the note follows it.
+    const QString note = BassdllPlayer1->PlaysSilently() ? QStringLiteral("No sound output") : QString();
+    if (SilentOutputNote->caption() != note) SilentOutputNote->setCaption(note);
 }
 
 void TForm1::Timer2Timer() {
-    // The output may also stop taking sound while the program runs.
-    noticeSilentOutput();
     if (BassdllPlayer1->Status() == sndPlaying) {
         ProgressBar1->setValue(meterPosition(BassdllPlayer1->LeftPeak(), ScrollBarVol->value()));
         ProgressBar2->setValue(meterPosition(BassdllPlayer1->RightPeak(), ScrollBarVol->value()));
-    } else {
-        ProgressBar1->setValue(0);
-        ProgressBar2->setValue(0);
+        return;
     }
+    // The meters fall to zero, and the timer rests until the next play: idle means idle.
+    ProgressBar1->setValue(0);
+    ProgressBar2->setValue(0);
+    Timer2->setInterval(0);
 }
 
 void TForm1::ScrollBarPosScroll() {

@@ -53,9 +53,13 @@ int Engine::init(int deviceNumber, DWORD freq) {
         fired_.reserve(64);
     }
     std::unique_ptr<Output> output;
+    bool probeLater = false;
     if (deviceNumber != 0) {
-        output = openSystemOutput(rate, renderFunction());
-        if (!output) tellSilentDevice("no sound output could be opened");
+        // A sound server answers at once. Without one, the system's default device is probed on
+        // the retry thread: probing it takes tens of milliseconds that start-up need not wait for,
+        // and the silent device plays meanwhile.
+        output = openPulseOutput(rate, renderFunction());
+        probeLater = !output;
     }
     if (!output) output = openNullOutput(rate, renderFunction());
     if (!output->start()) return BASS_ERROR_DRIVER;
@@ -65,6 +69,9 @@ int Engine::init(int deviceNumber, DWORD freq) {
         device_ = output->isNull() ? 0 : deviceNumber;
         wantedDevice_ = deviceNumber;
         outputSuspended_ = false;
+        firstProbe_ = probeLater;
+        playRequested_.store(probeLater);
+        lastRetry_ = {};
         output_ = std::move(output);
     }
     syncs_.start();
@@ -301,8 +308,9 @@ void Engine::decodeLoop() {
         retryLostOutput();
         wakeLock.lock();
         // Each ring holds half a second; topping up every 50 ms (or when woken by a new channel,
-        // a play or a seek) keeps it well ahead without waking often.
-        decodeWake_.wait_for(wakeLock, std::chrono::milliseconds(50));
+        // a play or a seek) keeps it well ahead without waking often. With the output suspended
+        // nothing is mixed, and a play wakes the loop.
+        decodeWake_.wait_for(wakeLock, std::chrono::milliseconds(idle_ ? 250 : 50));
     }
 }
 
@@ -368,6 +376,7 @@ void Engine::retryLostOutput() {
     retryThread_ = std::thread([this] {
         std::unique_ptr<Output> found = openSystemOutput(outputRate(), renderFunction());
         if (found && !found->start()) found.reset();
+        if (firstProbe_.exchange(false) && !found) tellSilentDevice("no sound output could be opened");
         const std::string description = found ? found->description() : std::string();
         std::unique_ptr<Output> replaced;
         if (found) {
@@ -388,12 +397,12 @@ void Engine::retryLostOutput() {
 }
 
 int Engine::recordInit() {
-    // The device's name is looked up before the lock: it may take a while.
-    std::string name;
-    const std::string found = systemInputAvailable(name) ? name : "Silent input";
+    // The input delivers silence whatever the system has, so nothing needs probing here: the
+    // device's name is looked up when first asked for (probing takes tens of milliseconds, and a
+    // program asks at start-up).
     std::lock_guard<std::mutex> lock(recordMutex_);
     if (recordInitialized_) return BASS_ERROR_ALREADY;
-    recordDeviceName_ = found;
+    recordDeviceName_.reset();
     recordInitialized_ = true;
     return BASS_OK;
 }
@@ -414,8 +423,16 @@ bool Engine::recordInitialized() const {
 }
 
 std::string Engine::recordInputName() const {
+    {
+        std::lock_guard<std::mutex> lock(recordMutex_);
+        if (recordDeviceName_) return *recordDeviceName_;
+    }
+    // Looked up outside the lock: it may take a while.
+    std::string name;
+    const std::string found = systemInputAvailable(name) ? name : "Silent input";
     std::lock_guard<std::mutex> lock(recordMutex_);
-    return recordDeviceName_;
+    if (!recordDeviceName_) recordDeviceName_ = found;
+    return *recordDeviceName_;
 }
 
 bool Engine::startRecording(HRECORD handle, DWORD freq, DWORD chans, RECORDPROC proc, void* user) {

@@ -136,6 +136,7 @@ private:
     std::chrono::steady_clock::time_point lastRetry_{};
     std::thread retryThread_;
     std::atomic<bool> retrying_{false};
+    std::atomic<bool> firstProbe_{false};  // the output probe that init left to the retry thread
 
     // Mixing: the channels played and the global volumes.
     mutable std::mutex mixMutex_;
@@ -177,7 +178,7 @@ private:
     };
     mutable std::mutex recordMutex_;
     bool recordInitialized_ = false;
-    std::string recordDeviceName_;
+    mutable std::optional<std::string> recordDeviceName_;  // looked up when first asked for
     std::vector<Recording> recordings_;
 };
 

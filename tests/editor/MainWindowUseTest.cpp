@@ -10,10 +10,14 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTest>
 #include <QUrl>
 
+#include <QProgressBar>
+
 #include "MainWindowFixture.h"
+#include "platform/widgets/IntervalTimer.h"
 #include "editor/SongState.h"
 #include "platform/system/Errors.h"
 #include "platform/widgets/Application.h"
@@ -223,24 +227,40 @@ TEST_F(MainWindowUse, AltOpensTheMenusAndTabLeavesTheLyricsBox) {
     EXPECT_EQ(form->File1->font(), form->font());
 }
 
-TEST_F(MainWindowUse, ASilentOutputIsSaidOnceInThePreviewLine) {
-    // The engine's answer stands in for a machine whose sound output works, then stops.
+TEST_F(MainWindowUse, TheNoSoundNoteStaysWhileTheSoundGoesNowhereAndLeavesWhenItIsBack) {
+    // The engine's answer stands in for a machine whose sound output works, stops, and comes back.
     static DWORD device = 1;
     struct RestoreEntry {
         decltype(bassdll::BASS_GetDevice) real = bassdll::BASS_GetDevice;
         ~RestoreEntry() { bassdll::BASS_GetDevice = real; }
     } restore;
     bassdll::BASS_GetDevice = [] { return device; };
-    form->SilentOutputNoticed = false;
     form->PreView->clear();
 
-    form->Timer2Timer();
-    EXPECT_TRUE(form->PreView->text().isEmpty()) << "sound works: nothing to say";
+    form->showOutputState();
+    EXPECT_TRUE(form->SilentOutputNote->caption().isEmpty()) << "sound works: nothing to say";
     device = 0;
-    form->Timer2Timer();
-    EXPECT_EQ(form->PreView->text(), QStringLiteral("No sound output could be used: songs play silently."));
+    ASSERT_TRUE(form->OutputWatch->enabled()) << "the state is watched while idle too";
+    QTest::qWait(form->OutputWatch->interval() + 200);
+    EXPECT_EQ(form->SilentOutputNote->caption(), QStringLiteral("No sound output"));
     open(song(QStringLiteral("silent.wav"), 5.0));
-    EXPECT_TRUE(form->PreView->text().isEmpty()) << "opening a song clears it";
-    form->Timer2Timer();
-    EXPECT_TRUE(form->PreView->text().isEmpty()) << "said once";
+    form->PlayBtnClick();
+    form->Timer1Timer();
+    EXPECT_EQ(form->SilentOutputNote->caption(), QStringLiteral("No sound output")) << "opening and playing keep it";
+    EXPECT_TRUE(form->PreView->text().isEmpty()) << "the preview line is the lyrics'";
+    device = 1;
+    QTest::qWait(form->OutputWatch->interval() + 200);
+    EXPECT_TRUE(form->SilentOutputNote->caption().isEmpty()) << "gone once the sound is back";
+}
+
+TEST_F(MainWindowUse, TheMeterTimerRunsOnlyWhilePlaying) {
+    EXPECT_TRUE(waitUntil([this]() -> bool { return !form->Timer2->enabled(); }, 1000)) << "idle at start";
+    open(song(QStringLiteral("meters.wav"), 5.0));
+    form->PlayBtnClick();
+    EXPECT_TRUE(form->Timer2->enabled());
+    QTest::qWait(200);
+    EXPECT_GT(form->ProgressBar1->value(), 0) << "the meters move while playing";
+    form->PauseBtnClick();
+    EXPECT_TRUE(waitUntil([this]() -> bool { return !form->Timer2->enabled(); }, 1000)) << "resting while paused";
+    EXPECT_EQ(form->ProgressBar1->value(), 0);
 }

@@ -197,7 +197,39 @@ kill "$app" 2>/dev/null
 # sink without a gap, and the program does not fall back to its silent device.
 if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
   mkdir -p "$work/pulse" && chmod 700 "$work/pulse"
+  # 5a. Without a sound server the player panel says so, with or without a song on the command
+  # line, and the note goes once a server is there and a play finds it.
+  export XDG_RUNTIME_DIR=$work/pulse HOME=$work/pulse PULSE_RUNTIME_PATH=$work/pulse/pulse
+  note_pixels() {  # window id: pixels in the note's amber (the folder icon's orange is further off)
+    import -window "$1" png:- 2>/dev/null | convert png:- -fuzz 3% -fill 'rgb(1,2,3)' -opaque 'rgb(255,176,64)' \
+      -fuzz 0 -fill black +opaque 'rgb(1,2,3)' -fill white -opaque 'rgb(1,2,3)' \
+      -format '%[fx:round(mean*w*h)]' info: 2>/dev/null || echo 0
+  }
+  for song in "" "$work/undo.wav"; do
+    # shellcheck disable=SC2086
+    "$program" $song >/dev/null 2>&1 & app=$!
+    win=$(main_window)
+    sleep 1.5
+    shown=$(note_pixels "$win")
+    [ "$shown" -gt 20 ]
+    check "without a sound server the panel shows the note (${song:+with a song, }$shown pixels)" $?
+    [ -n "$song" ] || close_program "$win"
+  done
   start_pulse_server quillon_x11 "$work/pulse"
+  xdotool windowactivate --sync "$win" >/dev/null 2>&1
+  xdotool key --clearmodifiers ctrl+p
+  gone=1
+  for _ in $(seq 30); do
+    [ "$(note_pixels "$win")" -eq 0 ] && { gone=0; break; }
+    sleep 0.1
+  done
+  check "the note goes once the server is there and a play reaches it" $gone
+  timeout 1 parec --raw --format=s16le --rate=44100 --channels=2 --device=quillon_x11.monitor >"$work/back.raw"
+  back=$(od -An -td2 -v -w4 "$work/back.raw" | awk '{ v = $1 < 0 ? -$1 : $1; if (v > p) p = v } END { print p + 0 }')
+  [ "$back" -gt 3000 ]
+  check "and the song is heard there (peak $back)" $?
+  close_program "$win"
+
   sox -n -r 44100 -c 2 "$work/tone.wav" synth 10 sine 440 vol 0.3 2>/dev/null
   "$program" "$work/tone.wav" >/dev/null 2>"$work/program.err" & app=$!
   win=$(main_window)
