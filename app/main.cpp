@@ -13,6 +13,7 @@
 #include "editor/Unit1.h"
 #include "platform/gdi/Font.h"
 #include "platform/widgets/Application.h"
+#include "platform/widgets/CaretRest.h"
 #include "platform/widgets/MessageBox.h"
 #include "settings/Settings.h"
 
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
     // One style everywhere, so the forms look the same on every desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     gdi::registerApplicationFonts();
+    widgets::CaretRest caretRest;
 
     // The audio library, carried inside the program, is mapped and bound before any window exists;
     // without it the program cannot run.

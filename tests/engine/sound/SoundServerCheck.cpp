@@ -1,6 +1,6 @@
 // Plays generated tones through the audio library's default output on a PulseAudio server and
 // records the server's null sink, to check what a listener would. One scene per run:
-//   play     a play right after init arrives within 300 ms, the position the library reports is
+//   play     a play right after init, and one after an idle spell, arrive within 300 ms, the position the library reports is
 //            within 20 ms of what is heard, 10 s play without a gap, and without its server the
 //            library carries on on the silent device;
 //   seeks    600 random seeks leave no silent 5 ms window;
@@ -198,6 +198,12 @@ void playScene(const char* monitor) {
         positions.push_back({(before + secondsSince(origin)) / 2, position});
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
+    // Stopped long enough for the output to be suspended, a play is heard as soon.
+    BASS_ChannelStop(stream);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const double replayed = secondsSince(origin);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
     // The server goes away while the tone plays: the library carries on on the silent device.
     std::system("pactl exit");
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
@@ -229,6 +235,13 @@ void playScene(const char* monitor) {
     std::printf("position against what is heard: mean %+.1f ms, worst %.1f ms over %d readings\n",
                 count > 0 ? sum / count * 1000 : 0.0, worst * 1000, count);
     check(count > 100 && worst <= 0.020, "the position is within 20 ms of what is heard");
+
+    std::size_t afterIdle = 0;
+    while (afterIdle < recording.left.size() && heardTime(recording, afterIdle) < replayed - 0.02) afterIdle += kRecordBlock;
+    const std::size_t again = onsetIn(recording, afterIdle);
+    const double heardAgain = again < recording.left.size() ? heardTime(recording, again) - replayed : -1;
+    std::printf("after 1.5 s stopped, the tone is heard %.1f ms after BASS_ChannelPlay\n", heardAgain * 1000);
+    check(heardAgain >= 0 && heardAgain <= 0.300, "after an idle spell a play arrives within 300 ms");
 
     const std::size_t end = onset + 10 * kRate;
     check(recording.left.size() >= end, "10 s of tone were recorded");
