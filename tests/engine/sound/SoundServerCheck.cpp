@@ -195,7 +195,9 @@ void playScene(const char* monitor) {
     while (secondsSince(origin) < played + 10.6) {
         const double before = secondsSince(origin);
         const double position = positionOf(stream);
-        positions.push_back({(before + secondsSince(origin)) / 2, position});
+        const double after = secondsSince(origin);
+        // A reading the scheduler interrupted has no clear moment.
+        if (after - before < 0.002) positions.push_back({(before + after) / 2, position});
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     // Stopped long enough for the output to be suspended, a play is heard as soon.
