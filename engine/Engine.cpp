@@ -56,8 +56,9 @@ int Engine::init(int deviceNumber, DWORD freq) {
     bool probeLater = false;
     if (deviceNumber != 0) {
         // A sound server answers at once. Without one, the system's default device is probed on
-        // the retry thread: probing it takes tens of milliseconds that start-up need not wait for,
-        // and the silent device plays meanwhile.
+        // the retry thread, a moment after start-up or at the first play: probing takes tens of
+        // milliseconds of processor time that the program's first window should not compete
+        // with, and the silent device plays meanwhile.
         output = openPulseOutput(rate, renderFunction());
         probeLater = !output;
     }
@@ -70,7 +71,8 @@ int Engine::init(int deviceNumber, DWORD freq) {
         wantedDevice_ = deviceNumber;
         outputSuspended_ = false;
         firstProbe_ = probeLater;
-        playRequested_.store(probeLater);
+        firstProbeAt_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+        playRequested_.store(false);
         lastRetry_ = {};
         output_ = std::move(output);
     }
@@ -366,7 +368,8 @@ void Engine::retryLostOutput() {
     if (retrying_.load()) return;
     const auto now = std::chrono::steady_clock::now();
     const bool played = playRequested_.exchange(false);
-    if (!played && !(anyChannelPlaying() && now - lastRetry_ >= kRetryEvery)) return;
+    const bool firstProbeDue = firstProbe_.load() && now >= firstProbeAt_;
+    if (!played && !firstProbeDue && !(anyChannelPlaying() && now - lastRetry_ >= kRetryEvery)) return;
     // A play right after a failed try does not try again at once: a server that hangs takes a
     // second to give up on.
     if (now - lastRetry_ < std::chrono::milliseconds(500)) return;

@@ -137,6 +137,7 @@ private:
     std::thread retryThread_;
     std::atomic<bool> retrying_{false};
     std::atomic<bool> firstProbe_{false};  // the output probe that init left to the retry thread
+    std::chrono::steady_clock::time_point firstProbeAt_{};
 
     // Mixing: the channels played and the global volumes.
     mutable std::mutex mixMutex_;

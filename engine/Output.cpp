@@ -51,7 +51,8 @@ public:
         keepAlsaPluginsMapped();
         snd_lib_error_set_handler(silentAlsaErrors);
         // The sound servers' client libraries that PortAudio probes print their start-up chatter to
-        // the standard error; hide it while probing.
+        // the standard error; hide it while probing. This mutes the whole process for those few
+        // tens of milliseconds, also when the probe runs on the engine's retry thread.
         const int savedError = dup(STDERR_FILENO);
         const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (savedError >= 0 && nowhere >= 0) dup2(nowhere, STDERR_FILENO);
