@@ -25,7 +25,7 @@ namespace engine {
 namespace {
 
 constexpr double kServerBufferSeconds = 0.080;
-constexpr double kRequestSeconds = 0.020;
+constexpr double kRequestSeconds = 0.010;
 constexpr pa_usec_t kConnectTimeoutUsec = 1000 * 1000;
 constexpr double kSilentServerSeconds = 1.5;
 constexpr double kAskAfterSeconds = 0.3;
