@@ -102,12 +102,19 @@ void WindowlessHost::paintBackground(gdi::Bitmap& buffer, const gdi::Rect& area)
         return;
     }
     // Show the parent's own look (its background and frame, without its children) beneath us.
-    QImage image(area.width(), area.height(), QImage::Format_RGB32);
-    image.fill(palette().color(QPalette::Window));
-    const QRect source(geometry().x() + area.left, geometry().y() + area.top, area.width(), area.height());
-    parent->render(&image, QPoint(), QRegion(source), QWidget::DrawWindowBackground);
+    // Rendering the parent is most of a repaint's cost, and the displays above repaint many times
+    // a second, so its look is kept until anything it depends on changes.
+    const ParentLook look{geometry(), parent->size(), parent->palette().cacheKey(), parent->isEnabled(),
+                          parent->style(), parent->property("title").toString(), palette().color(QPalette::Window),
+                          parent->isActiveWindow()};
+    if (parentImage_.isNull() || !(look == parentLook_)) {
+        parentLook_ = look;
+        parentImage_ = QImage(width(), height(), QImage::Format_RGB32);
+        parentImage_.fill(look.window);
+        parent->render(&parentImage_, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
+    }
     for (int y = 0; y < area.height(); ++y) {
-        const auto* row = reinterpret_cast<const gdi::Pixel*>(image.constScanLine(y));
+        const auto* row = reinterpret_cast<const gdi::Pixel*>(parentImage_.constScanLine(area.top + y)) + area.left;
         std::copy_n(row, area.width(), buffer.colorRow(area.top + y) + area.left);
     }
 }

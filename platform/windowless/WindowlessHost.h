@@ -4,6 +4,8 @@
 // through the raster layer into one buffer. Mouse input is routed to the control under the pointer,
 // or to the control holding the capture. Windowed (Qt) children of the host lie above all of them.
 
+#include <QColor>
+#include <QImage>
 #include <QWidget>
 #include <vector>
 
@@ -63,6 +65,20 @@ private:
     gdi::Point lastPointer_;
     gdi::ColorRef backgroundColor_ = gdi::clBtnFace;
     gdi::Bitmap buffer_;
+    // The parent's look beneath the host, and what it was rendered from.
+    struct ParentLook {
+        QRect geometry;
+        QSize parentSize;
+        qint64 palette = 0;
+        bool enabled = true;
+        const QStyle* style = nullptr;
+        QString title;
+        QColor window;
+        bool active = false;
+        bool operator==(const ParentLook&) const = default;
+    };
+    ParentLook parentLook_;
+    QImage parentImage_;
 };
 
 }  // namespace windowless
