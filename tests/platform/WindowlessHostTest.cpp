@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QGroupBox>
 #include <QStringList>
 
 #include "../support/MouseDriver.h"
@@ -191,4 +192,36 @@ TEST(WindowlessHost, AssistiveTechnologySeesTheControlsWithNamesAndAPressAction)
     play.setEnabled(false);
     EXPECT_TRUE(button->state().disabled);
     EXPECT_TRUE(button->actionInterface()->actionNames().isEmpty());
+}
+
+TEST(WindowlessHost, ThePartsOfItsParentBeneathItFollowTheParentsTitleColourAndSize) {
+    // The parent's look is kept between repaints; each of these changes must show.
+    QGroupBox parent(QStringLiteral("Player"));
+    parent.resize(120, 60);
+    WindowlessHost host(&parent);
+    host.setGeometry(0, 0, 120, 60);
+    auto differs = [](const gdi::Bitmap& a, const gdi::Bitmap& b) {
+        if (a.width() != b.width() || a.height() != b.height()) return true;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x)
+                if (a.pixelColor(x, y) != b.pixelColor(x, y)) return true;
+        return false;
+    };
+    const gdi::Bitmap first = host.renderToBitmap();
+    EXPECT_FALSE(differs(first, host.renderToBitmap())) << "nothing changed, nothing differs";
+
+    parent.setTitle(QStringLiteral("Another title"));
+    const gdi::Bitmap retitled = host.renderToBitmap();
+    EXPECT_TRUE(differs(first, retitled)) << "the new title shows";
+
+    QPalette palette = parent.palette();
+    palette.setColor(QPalette::Window, Qt::darkGreen);
+    parent.setPalette(palette);
+    const gdi::Bitmap recoloured = host.renderToBitmap();
+    EXPECT_TRUE(differs(retitled, recoloured)) << "the new colour shows";
+
+    parent.resize(120, 80);
+    host.setGeometry(0, 0, 120, 80);
+    EXPECT_EQ(host.renderToBitmap().height(), 80);
+    EXPECT_TRUE(differs(recoloured, host.renderToBitmap())) << "the frame follows the new size";
 }
