@@ -243,7 +243,10 @@ void playScene(const char* monitor) {
     const std::size_t again = onsetIn(recording, afterIdle);
     const double heardAgain = again < recording.left.size() ? heardTime(recording, again) - replayed : -1;
     std::printf("after 1.5 s stopped, the tone is heard %.1f ms after BASS_ChannelPlay\n", heardAgain * 1000);
-    check(heardAgain >= 0 && heardAgain <= 0.300, "after an idle spell a play arrives within 300 ms");
+    // The recorder dates a block by when its read returned less the source's latency estimate, which
+    // wavers by a few milliseconds (more under the sanitizers): a reading just before the play is "at once".
+    check(again < recording.left.size() && heardAgain >= -0.010 && heardAgain <= 0.300,
+          "after an idle spell a play arrives within 300 ms");
 
     const std::size_t end = onset + 10 * kRate;
     check(recording.left.size() >= end, "10 s of tone were recorded");
