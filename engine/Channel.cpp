@@ -42,6 +42,7 @@ Channel::Channel(DWORD handleValue, Kind kindValue, std::unique_ptr<Decoder> dec
     decodeScratch_.resize(kDecodeChunkFrames * static_cast<std::size_t>(std::max(1, sourceChannels)));
     // Renders pull at most this much from the ring at a time; sized here so mixing never allocates.
     pending_.reserve(2 * kPullFrames);
+    stretchFeed_.resize(2 * kPullFrames);
 }
 
 Channel::~Channel() {
@@ -146,6 +147,10 @@ void Channel::restartAt(std::int64_t frame, const float* firstBlock, std::size_t
     pending_.clear();
     pendingOffset_ = 0;
     if (resampler_ != nullptr) src_reset(resampler_);
+    // A new start begins the stretch anew, or leaves it out at the song's own tempo.
+    if (stretch_) stretch_->clear();
+    stretchInUse_ = false;
+    stretchFinished_ = false;
 }
 
 bool Channel::seekFrame(std::int64_t frame, double blockSeconds, bool floatDsp) {
@@ -377,7 +382,7 @@ std::int64_t Channel::audibleFrame(double outputLatencySeconds) const {
     std::lock_guard<std::mutex> lock(mixMutex_);
     std::int64_t frame = isDecodeOnly() ? consumed_ : static_cast<std::int64_t>(std::floor(played_));
     if (!isDecodeOnly() && state_ == PlayState::playing && !stalled_) {
-        frame -= static_cast<std::int64_t>(std::llround(outputLatencySeconds * attributes_.frequency));
+        frame -= static_cast<std::int64_t>(std::llround(outputLatencySeconds * attributes_.frequency * tempo_));
         if (lengthFrames >= 0) frame = std::min(frame, lengthFrames);
     }
     return std::max<std::int64_t>(0, frame);
@@ -446,25 +451,9 @@ std::size_t Channel::recentOutput(float* frames, std::size_t count) const {
     return n;
 }
 
-void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std::vector<FiredSync>& fired) {
-    std::lock_guard<std::mutex> lock(mixMutex_);
-    if (state_ != PlayState::playing) return;
-    advanceSlides(static_cast<double>(frames) / outputRate);
-    if (state_ != PlayState::playing) return;
-
-    const double globalGain = kind == Kind::music ? mix.musicGain : mix.streamGain;
-    const double gain = attributes_.volume / 100.0 * globalGain * mix.masterGain;
-    const double pan = attributes_.pan;
-    const double leftGain = gain * (pan > 0 ? 1.0 - pan / 100.0 : 1.0);
-    const double rightGain = gain * (pan < 0 ? 1.0 + pan / 100.0 : 1.0);
-    const double ratio = outputRate / std::max(1.0, attributes_.frequency);
+std::size_t Channel::pullSongFrames(float* out, std::size_t frames, double ratio, bool& ended) {
     const bool resample = std::fabs(ratio - 1.0) > 1e-9 && resampler_ != nullptr;
-
-    if (renderScratch_.size() < 2 * frames) renderScratch_.resize(2 * frames);
-    const std::int64_t before = consumed_;
     std::size_t produced = 0;
-    stalled_ = false;
-    bool ended = false;
     while (produced < frames) {
         if (pendingFrames() == 0) {
             pending_.resize(2 * kPullFrames);
@@ -488,7 +477,7 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
             SRC_DATA data{};
             data.data_in = input;
             data.input_frames = static_cast<long>(inputFrames);
-            data.data_out = renderScratch_.data() + 2 * produced;
+            data.data_out = out + 2 * produced;
             data.output_frames = static_cast<long>(frames - produced);
             data.src_ratio = ratio;
             if (src_process(resampler_, &data) != 0) break;
@@ -497,14 +486,72 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
             if (used == 0 && made == 0) break;
         } else {
             used = made = std::min(inputFrames, frames - produced);
-            std::memcpy(renderScratch_.data() + 2 * produced, input, made * 2 * sizeof(float));
+            std::memcpy(out + 2 * produced, input, made * 2 * sizeof(float));
         }
         pendingOffset_ += used;
         consumed_ += static_cast<std::int64_t>(used);
-        played_ += resample ? static_cast<double>(made) / ratio : static_cast<double>(made);
         produced += made;
     }
-    // Nothing lags behind the ring by more than the resampler holds; at the end all of it is out.
+    return produced;
+}
+
+std::size_t Channel::pullStretchedFrames(float* out, std::size_t frames, double ratio, bool& ended) {
+    if (!stretch_) stretch_ = std::make_unique<TempoStretch>(outputRate);
+    if (!stretchInUse_) stretch_->setTempo(tempo_);
+    stretchInUse_ = true;
+    if (stretchFeed_.size() < 2 * kPullFrames) stretchFeed_.resize(2 * kPullFrames);
+    std::size_t produced = 0;
+    while (produced < frames) {
+        const std::size_t got = stretch_->take(out + 2 * produced, frames - produced);
+        produced += got;
+        // Song time moves on by what is heard, not by what the stretch holds.
+        played_ += static_cast<double>(got) * tempo_ / ratio;
+        if (produced == frames) break;
+        if (got == 0 && stretchFinished_) {
+            ended = true;
+            break;
+        }
+        bool songEnded = false;
+        const std::size_t fed = pullSongFrames(stretchFeed_.data(), kPullFrames, ratio, songEnded);
+        if (fed > 0) {
+            stretch_->put(stretchFeed_.data(), fed);
+        } else if (songEnded) {
+            stretch_->finish();
+            stretchFinished_ = true;
+        } else {
+            break;  // stalled: the ring is empty for now
+        }
+    }
+    return produced;
+}
+
+void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std::vector<FiredSync>& fired) {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    if (state_ != PlayState::playing) return;
+    advanceSlides(static_cast<double>(frames) / outputRate);
+    if (state_ != PlayState::playing) return;
+
+    const double globalGain = kind == Kind::music ? mix.musicGain : mix.streamGain;
+    const double gain = attributes_.volume / 100.0 * globalGain * mix.masterGain;
+    const double pan = attributes_.pan;
+    const double leftGain = gain * (pan > 0 ? 1.0 - pan / 100.0 : 1.0);
+    const double rightGain = gain * (pan < 0 ? 1.0 + pan / 100.0 : 1.0);
+    const double requested = outputRate / std::max(1.0, attributes_.frequency);
+    const double ratio = std::fabs(requested - 1.0) > 1e-9 && resampler_ != nullptr ? requested : 1.0;
+
+    if (renderScratch_.size() < 2 * frames) renderScratch_.resize(2 * frames);
+    const std::int64_t before = consumed_;
+    stalled_ = false;
+    bool ended = false;
+    std::size_t produced = 0;
+    if (tempo_ != 1.0 || stretchInUse_) {
+        produced = pullStretchedFrames(renderScratch_.data(), frames, ratio, ended);
+    } else {
+        produced = pullSongFrames(renderScratch_.data(), frames, ratio, ended);
+        played_ += static_cast<double>(produced) / ratio;
+    }
+    // Nothing lags behind the ring by more than the resampler and the stretch hold; at the end all
+    // of it is out.
     played_ = std::min(played_, static_cast<double>(consumed_));
     if (ended) played_ = static_cast<double>(consumed_);
 
@@ -515,7 +562,11 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
         out[2 * i] += static_cast<float>(renderScratch_[2 * i] * leftGain);
         out[2 * i + 1] += static_cast<float>(renderScratch_[2 * i + 1] * rightGain);
     }
+    fireSyncs(before, ended, fired);
+    if (ended) state_ = PlayState::stopped;
+}
 
+void Channel::fireSyncs(std::int64_t before, bool ended, std::vector<FiredSync>& fired) {
     const std::int64_t bytesPerFrameValue = bytesPerFrame();
     for (auto it = syncs_.begin(); it != syncs_.end();) {
         bool fire = false;
@@ -534,7 +585,19 @@ void Channel::render(float* out, std::size_t frames, const MixSettings& mix, std
         }
         ++it;
     }
-    if (ended) state_ = PlayState::stopped;
+}
+
+void Channel::setTempo(double tempo) {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    tempo_ = tempo;
+    // Created here, off the mixer's thread, so the first slow render does not allocate it.
+    if (tempo != 1.0 && !stretch_) stretch_ = std::make_unique<TempoStretch>(outputRate);
+    if (stretch_) stretch_->setTempo(tempo);
+}
+
+double Channel::tempo() const {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    return tempo_;
 }
 
 bool Channel::tags(DWORD kindValue, std::string& out) {

@@ -26,6 +26,7 @@
 #include "MusicDecoder.h"
 #include "OwnedMutex.h"
 #include "QuillonAudio.h"
+#include "TempoStretch.h"
 
 namespace engine {
 
@@ -152,6 +153,10 @@ public:
     void slide(std::optional<double> frequency, std::optional<double> volume, std::optional<double> pan,
                double seconds, bool stopAtEnd);
     DWORD slidingFlags() const;  // BASS_SLIDE_*, only while playing
+    // Practice speed: 1 plays at the song's own tempo, 0.5 half as fast with the pitch kept. Takes
+    // effect for the frames the mixer pulls next; a seek to the played frame makes it heard at once.
+    void setTempo(double tempo);
+    double tempo() const;
     // What is audible, in source frames: what was mixed less what the device still holds.
     std::int64_t audibleFrame(double outputLatencySeconds) const;
     std::int64_t consumedFrames() const;
@@ -194,6 +199,13 @@ private:
         std::atomic<std::thread::id>& owner_;
     };
     std::size_t pendingFrames() const { return pending_.size() / 2 - pendingOffset_; }
+    // Up to `frames` stereo output frames from the ring, resampled by `ratio` (output frames per
+    // channel frame); sets `ended` at the song's end and stalled_ when the ring runs dry. Counts
+    // what it took in consumed_. The caller holds the mixing lock.
+    std::size_t pullSongFrames(float* out, std::size_t frames, double ratio, bool& ended);
+    // The same through the tempo stretch, moving played_ on by the song time heard.
+    std::size_t pullStretchedFrames(float* out, std::size_t frames, double ratio, bool& ended);
+    void fireSyncs(std::int64_t before, bool ended, std::vector<FiredSync>& fired);
     void advanceSlides(double seconds);
     void keepOutput(const float* stereo, std::size_t frames);
     void clearRecentOutput();
@@ -231,6 +243,11 @@ private:
     // What has left the mixer, in the channel's frames: the resampler keeps some of what it took
     // from the ring (consumed_) and hands it out later, so only this follows the sound smoothly.
     double played_ = 0.0;
+    double tempo_ = 1.0;
+    std::unique_ptr<TempoStretch> stretch_;
+    bool stretchInUse_ = false;     // since the last start; left only at the next one
+    bool stretchFinished_ = false;  // the song's end went in; what it still holds comes out
+    std::vector<float> stretchFeed_;
 
     mutable std::mutex recentMutex_;
     std::vector<float> recent_;  // ring of stereo frames

@@ -323,6 +323,17 @@ BOOL BASS_ChannelRemoveFX(DWORD handle, HFX fx);
 BOOL BASS_FXSetParameters(HFX handle, const void* params);
 BOOL BASS_FXGetParameters(HFX handle, void* params);
 
+/* Practice speed, beyond the 91 entry points above (which keep their behaviour): plays a channel
+   at `percent` of its song's own tempo, 25 to 400, with the pitch kept; 100 is the song as it is.
+   The stretch runs in the mixer after decoding and resampling, so positions, syncs, levels and
+   sample data stay in the song's own time: at 50 % the position advances 0.5 s per second heard.
+   A change is heard at once (what the mixer holds is played again from the heard position).
+   Fails with BASS_ERROR_ILLPARAM for a speed out of range, and for decoding channels, which have
+   no playback to stretch (BASS_ERROR_NOTAVAIL). */
+BOOL BASS_ChannelSetTempo(DWORD handle, float percent);
+/* The channel's speed in percent, or -1 (BASS_ERROR_HANDLE) for an unknown handle. */
+float BASS_ChannelGetTempo(DWORD handle);
+
 #ifdef __cplusplus
 }
 #endif

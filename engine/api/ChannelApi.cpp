@@ -150,6 +150,30 @@ EXPORT BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
     });
 }
 
+EXPORT BOOL BASS_ChannelSetTempo(DWORD handle, float percent) {
+    return onChannel<BOOL>(handle, 0, [&](Channel& channel) {
+        if (!(percent >= 25.0f && percent <= 400.0f)) return fail(BASS_ERROR_ILLPARAM, 0);
+        if (channel.isDecodeOnly()) return fail(BASS_ERROR_NOTAVAIL, 0);
+        if (!decoderReachable(channel)) return 0;
+        const double tempo = percent / 100.0;
+        if (channel.tempo() == tempo) return succeed(1);
+        // What the stretch holds was made for the old speed: start again from what has left the
+        // mixer, without a gap or a step of the position, so the new speed is heard as soon as
+        // the output has played what it holds.
+        const std::int64_t mixed = channel.audibleFrame(0.0);
+        channel.setTempo(tempo);
+        if (channel.activity() != BASS_ACTIVE_STOPPED) {
+            channel.seekFrame(mixed, E().updatePeriodSeconds(), E().floatDsp());
+            E().wakeDecoder();
+        }
+        return succeed(1);
+    });
+}
+
+EXPORT float BASS_ChannelGetTempo(DWORD handle) {
+    return onChannel<float>(handle, -1.0f, [](Channel& channel) { return succeed(static_cast<float>(channel.tempo() * 100.0)); });
+}
+
 EXPORT QWORD BASS_ChannelGetPosition(DWORD handle) {
     return onChannel<QWORD>(handle, kFailQword,
                             [](Channel& channel) { return succeed(framesToBytes(channel, E().audibleFrame(channel))); });

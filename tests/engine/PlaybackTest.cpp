@@ -285,3 +285,27 @@ TEST_F(EngineTest, CallbacksMayChangeTheirOwnChannel) {
     EXPECT_EQ(BASS_ChannelIsActive(ending), 0u);
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_HANDLE);
 }
+
+TEST_F(EngineTest, PracticeSpeedRunsTheSongClockSlowerAndIsRefusedOutOfRange) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("slow.wav", Format::wav, 8.0).c_str(), 0, 0, 0);
+    EXPECT_FLOAT_EQ(BASS_ChannelGetTempo(stream), 100.0f);
+    ASSERT_TRUE(BASS_ChannelSetTempo(stream, 50.0f));
+    EXPECT_FLOAT_EQ(BASS_ChannelGetTempo(stream), 50.0f);
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(4s);
+    EXPECT_NEAR(seconds(stream), 2.0, 0.03) << "4 s of play at 50 %";
+    // Back to full speed while playing: the song goes on from where it was, at its own pace.
+    const double before = seconds(stream);
+    ASSERT_TRUE(BASS_ChannelSetTempo(stream, 100.0f));
+    EXPECT_NEAR(seconds(stream), before, 0.03) << "no jump at the change";
+    std::this_thread::sleep_for(1s);
+    EXPECT_NEAR(seconds(stream), before + 1.0, 0.05);
+
+    EXPECT_FALSE(BASS_ChannelSetTempo(stream, 20.0f));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_ILLPARAM);
+    EXPECT_FALSE(BASS_ChannelSetTempo(stream, std::nanf("")));
+    const HSTREAM decoding = BASS_StreamCreateFile(0, path("slow.wav").c_str(), 0, 0, BASS_STREAM_DECODE);
+    EXPECT_FALSE(BASS_ChannelSetTempo(decoding, 50.0f));
+    EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
+    EXPECT_FLOAT_EQ(BASS_ChannelGetTempo(12345), -1.0f);
+}
