@@ -153,6 +153,7 @@ std::uint8_t TBassdllPlayer::LoadFromResourceName(const char* Name, std::uint8_t
 void TBassdllPlayer::ApplyChannelSettings() {
     if (FPlaybackSpeed != 100) SetPlaybackSpeed(FPlaybackSpeed);
     if (FBalance != 0) SetBalance(FBalance);
+    if (FPracticeSpeed != 100) SetPracticeSpeed(FPracticeSpeed);
     if (FRotate) SetRotate(true);
     if (FEcho) SetEcho(true);
     if (FFlanger) SetFlanger(true);
@@ -199,6 +200,18 @@ void TBassdllPlayer::Play() {
     if (Status() == sndStopped) bassdll::BASS_ChannelPlay(Channel, 1);
     const TPlayerStatus now = Status();
     if (now == sndStalled || now == sndPaused) bassdll::BASS_ChannelPlay(Channel, 0);
+}
+
+void TBassdllPlayer::PlayFrom(double seconds) {
+    if (Channel == 0) return;
+    seconds = std::max(0.0, seconds);
+    if (ChannelKind == kindStream) {
+        bassdll::BASS_ChannelSetPosition(Channel,
+                                         bassdll::BASS_ChannelSeconds2Bytes(Channel, static_cast<float>(seconds)));
+    } else {
+        SetPosition(static_cast<std::uint32_t>(seconds));
+    }
+    bassdll::BASS_ChannelPlay(Channel, 0);
 }
 
 void TBassdllPlayer::Stop() {
@@ -297,6 +310,11 @@ std::uint8_t TBassdllPlayer::Volume() {
     if (ChannelKind == kindStream)
         return static_cast<std::uint8_t>(bassdll::BASS_GetConfig(BASS_CONFIG_GVOL_STREAM));
     return static_cast<std::uint8_t>(bassdll::BASS_MusicGetAttribute(Channel, BASS_MUSIC_ATTRIB_VOL_CHAN));
+}
+
+void TBassdllPlayer::SetPracticeSpeed(std::int32_t percent) {
+    FPracticeSpeed = std::clamp(percent, 25, 400);
+    if (Channel != 0) bassdll::BASS_ChannelSetTempo(Channel, static_cast<float>(FPracticeSpeed));
 }
 
 void TBassdllPlayer::SetPlaybackSpeed(std::int32_t percent) {

@@ -42,6 +42,9 @@ public:
     // The exact length in song seconds (SongLength rounds it to whole seconds).
     double ExactSongLength();
     void SetPosition(std::uint32_t seconds);
+    // Plays from a position in song seconds, to the sample (a stream) or the second (a module),
+    // whatever the state: a stopped song does not start at its beginning first.
+    void PlayFrom(double seconds);
     float CpuUsage();
     std::uint8_t Volume();
     void SetVolume(std::uint32_t volume);
@@ -54,6 +57,10 @@ public:
     bool PlaysSilently();
     std::int32_t PlaybackSpeed() const { return FPlaybackSpeed; }
     void SetPlaybackSpeed(std::int32_t percent);
+    // Practice speed in percent (100, 90, 75, 60, 50): slower with the pitch kept, while positions,
+    // lengths and levels stay in song time. Kept for every song loaded after it is set.
+    std::int32_t PracticeSpeed() const { return FPracticeSpeed; }
+    void SetPracticeSpeed(std::int32_t percent);
     std::int32_t Balance() const { return FBalance; }
     void SetBalance(std::int32_t balance);
     bool Rotate() const { return FRotate; }
@@ -115,5 +122,6 @@ private:
     std::int32_t FPlaybackSpeed = 0;
     std::int32_t MusicBaseSpeed = 0;
     std::int32_t FBalance = 0;
+    std::int32_t FPracticeSpeed = 100;
     QByteArray resourceData_;  // keeps a stream's resource bytes while the stream uses them
 };

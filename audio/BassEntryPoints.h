@@ -23,3 +23,6 @@
     X(BASS_ChannelRemoveSync) X(BASS_ChannelSetDSP) X(BASS_ChannelRemoveDSP) X(BASS_ChannelSetEAXMix)               \
     X(BASS_ChannelGetEAXMix) X(BASS_ChannelSetLink) X(BASS_ChannelRemoveLink) X(BASS_ChannelSetFX)                  \
     X(BASS_ChannelRemoveFX) X(BASS_FXSetParameters) X(BASS_FXGetParameters)
+
+// Entry points the library adds beyond those 91, looked up after them and just as required.
+#define QUILLON_BASS_EXTENSION_ENTRY_POINTS(X) X(BASS_ChannelSetTempo) X(BASS_ChannelGetTempo)

@@ -10,6 +10,7 @@ namespace bassdll {
 
 #define QUILLON_DEFINE_ENTRY(name) decltype(&::name) name = nullptr;
 QUILLON_BASS_ENTRY_POINTS(QUILLON_DEFINE_ENTRY)
+QUILLON_BASS_EXTENSION_ENTRY_POINTS(QUILLON_DEFINE_ENTRY)
 #undef QUILLON_DEFINE_ENTRY
 
 namespace {
@@ -22,6 +23,7 @@ std::unique_ptr<LibraryLoader>& currentLoader() {
 void nullTable() {
 #define QUILLON_NULL_ENTRY(name) name = nullptr;
     QUILLON_BASS_ENTRY_POINTS(QUILLON_NULL_ENTRY)
+    QUILLON_BASS_EXTENSION_ENTRY_POINTS(QUILLON_NULL_ENTRY)
 #undef QUILLON_NULL_ENTRY
 }
 
@@ -117,6 +119,7 @@ bool LoadBassLibrary(std::unique_ptr<LibraryLoader> loader, QString& problem) {
         problem = QStringLiteral("The audio library has no entry point \"%1\".").arg(QStringLiteral(#name)); \
     }
     QUILLON_BASS_ENTRY_POINTS(QUILLON_LOOK_UP_ENTRY)
+    QUILLON_BASS_EXTENSION_ENTRY_POINTS(QUILLON_LOOK_UP_ENTRY)
 #undef QUILLON_LOOK_UP_ENTRY
     if (!complete) {
         nullTable();

@@ -18,6 +18,7 @@ namespace bassdll {
 // The table: bassdll::BASS_Init(...) calls the library's BASS_Init.
 #define QUILLON_DECLARE_ENTRY(name) extern decltype(&::name) name;
 QUILLON_BASS_ENTRY_POINTS(QUILLON_DECLARE_ENTRY)
+QUILLON_BASS_EXTENSION_ENTRY_POINTS(QUILLON_DECLARE_ENTRY)
 #undef QUILLON_DECLARE_ENTRY
 
 constexpr int kEntryPointCount = 91;

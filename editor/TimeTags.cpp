@@ -1,5 +1,7 @@
 #include "TimeTags.h"
 
+#include <cmath>
+
 #include <QRegularExpression>
 
 #include "PlayClock.h"
@@ -76,8 +78,9 @@ QString timeTag(int hundredths) {
            QLatin1Char(']');
 }
 
-QString addLineTag(double pressSeconds, bool offsetSwitch, const QString& offsetEntryText) {
-    return timeTag(tagHundredths(pressSeconds, offsetMilliseconds(offsetSwitch, offsetEntryText)));
+QString addLineTag(double pressSeconds, bool offsetSwitch, const QString& offsetEntryText, double speed) {
+    const int offset = static_cast<int>(std::lround(offsetMilliseconds(offsetSwitch, offsetEntryText) * speed));
+    return timeTag(tagHundredths(pressSeconds, offset));
 }
 
 QString blankLineText(double pressSeconds) {

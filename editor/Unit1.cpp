@@ -165,6 +165,7 @@ void TForm1::FormShow() {
     ProgressBar2->setMaximum(0x8000);
     loadLiveSettings();
     loadVolumeAndPlacement();
+    loadPracticeSpeed();
     showOutputState();
 }
 

@@ -7,7 +7,10 @@
 // the hook points named in FormShow and FormCloseQuery.
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "LyricsHistory.h"
 #include "PlayClock.h"
@@ -71,6 +74,7 @@ public:
     std::unique_ptr<TOutlookBtn> SongName;
     std::unique_ptr<TOutlookBtn> LabelPlayTime;
     std::unique_ptr<TOutlookBtn> SilentOutputNote;
+    std::unique_ptr<TOutlookBtn> SpeedNote;  // the practice speed, when it is not 100 %
     std::unique_ptr<TOutlookBtn> PlayTime;
     std::unique_ptr<TOutlookBtn> PlayTimeMS;
     std::unique_ptr<TOutlookBtn> PlayTimeMSTotal;
@@ -106,6 +110,20 @@ public:
     QMenu* Edit1 = nullptr;
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
+    QAction* ShiftAllTags1 = nullptr;
+    QMenu* Play1 = nullptr;
+    QAction* PlayPause1 = nullptr;
+    QAction* Stop1 = nullptr;
+    QAction* Back1 = nullptr;
+    QAction* Forward1 = nullptr;
+    QAction* Replay1 = nullptr;
+    QAction* NudgeEarlier1 = nullptr;
+    QAction* NudgeLater1 = nullptr;
+    QAction* NudgeEarlierFine1 = nullptr;
+    QAction* NudgeLaterFine1 = nullptr;
+    QAction* Slower1 = nullptr;
+    QAction* Faster1 = nullptr;
+    std::vector<QAction*> SpeedEntries;  // one per practice speed, fastest first
     QMenu* Help1 = nullptr;
     QAction* About1 = nullptr;
 
@@ -155,6 +173,22 @@ public:
     // there is no name to save under); a failed write throws.
     bool SaveBtnClick();
 
+    // Mending tags: the marked line's tag (in the list; in the text box the line under the cursor,
+    // or the nearest tagged line above either) moves by `hundredths`; every tag moves by
+    // milliseconds the user is asked for; the song plays from 2 s before the marked line's tag.
+    void NudgeTagClick(int hundredths);
+    void ShiftAllTagsClick();
+    void shiftAllTagsBy(int milliseconds);
+    void ReplayClick();
+    void replayRow(int row);
+    // Practice speed in percent, one of kPracticeSpeeds; kept in the settings.
+    static constexpr int kPracticeSpeeds[] = {100, 90, 75, 60, 50};
+    void SetPracticeSpeed(int percent);
+    // One step slower (negative) or faster (positive), stopping at either end.
+    void StepPracticeSpeed(int steps);
+    // How Shift All Tags asks for its milliseconds: a dialog; tests set their own answer.
+    std::function<std::optional<int>()> AskShiftMilliseconds;
+
     // Opens a file dropped on the window or named on the command line, as Open would after its
     // dialog: the save prompt first.
     void openDroppedFile(const QString& path);
@@ -184,6 +218,15 @@ private:
     void createMenu();
     void bindHandlers();
     void createKeyboardShortcuts();
+    void createPlayMenu();
+    void bindMendingHandlers();
+    void loadPracticeSpeed();
+    void applyPracticeSpeed(int percent);
+    void showPracticeSpeed();
+    // Plays from `seconds` whatever the state, with the list's marker on `markRow` (when >= 0).
+    void replayFrom(double seconds, int markRow);
+    // After a tag moved: the preview index is built again and the preview shows the line heard now.
+    void showPreviewAfterTagEdit();
     void updateTaggingKeys();
     void PlayOrPauseByKey();
     // Moves the song by whole seconds as a scroll of the position bar would.

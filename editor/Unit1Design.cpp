@@ -176,6 +176,8 @@ void TForm1::createPlayerPanel() {
     // Where nothing else writes: shown for as long as the sound goes nowhere.
     SilentOutputNote = label(QString(), 244, 46, 204, 14, labelFont(tahoma, 9, true, false, gdi::rgb(255, 176, 64)));
     SilentOutputNote->setPaintLimit(Image1->boundsRect());
+    SpeedNote = label(QString(), 244, 32, 204, 14, labelFont(tahoma, 9, true, false, gdi::clCream));
+    SpeedNote->setPaintLimit(Image1->boundsRect());
 
     GetLength1 = new QLabel(PlayerPanel);
     GetLength1->setObjectName(QStringLiteral("GetLength1"));
@@ -273,17 +275,20 @@ void TForm1::createMenu() {
     Redo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
     Edit1->addAction(Undo1);
     Edit1->addAction(Redo1);
+    Edit1->addSeparator();
+    ShiftAllTags1 = Edit1->addAction(QStringLiteral("&Shift All Tags..."));
+    createPlayMenu();
     Help1 = menuBar()->addMenu(QStringLiteral("Help"));
     About1 = Help1->addAction(QStringLiteral("About..."));
     // The menus in the window's font.
     for (QWidget* menu :
          {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(File1), static_cast<QWidget*>(Edit1),
-          static_cast<QWidget*>(Help1)}) {
+          static_cast<QWidget*>(Play1), static_cast<QWidget*>(Help1)}) {
         menu->setFont(font());
     }
-    // Alt+F, Alt+E and Alt+H open the menus; their titles stay as they are.
+    // Alt+F, Alt+E, Alt+P and Alt+H open the menus; their titles stay as they are.
     for (auto [keys, menu] : {std::pair{Qt::ALT | Qt::Key_F, File1}, std::pair{Qt::ALT | Qt::Key_E, Edit1},
-                              std::pair{Qt::ALT | Qt::Key_H, Help1}}) {
+                              std::pair{Qt::ALT | Qt::Key_P, Play1}, std::pair{Qt::ALT | Qt::Key_H, Help1}}) {
         auto* opener = new QShortcut(QKeySequence(keys), this);
         connect(opener, &QShortcut::activated, this,
                 [this, menu = menu] { menuBar()->setActiveAction(menu->menuAction()); });
@@ -333,4 +338,5 @@ void TForm1::bindHandlers() {
     Memo1->installEventFilter(this);
     ListBox1->viewport()->installEventFilter(this);
     createKeyboardShortcuts();
+    bindMendingHandlers();
 }

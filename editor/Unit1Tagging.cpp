@@ -124,7 +124,8 @@ void TForm1::AddBtnClick() {
     if (list.lines.isEmpty()) return;
     const LyricsState before = shownLyrics();
     const LiveSettings& settings = liveSettings();
-    const QString tag = addLineTag(playTimeOfPress(), settings.offsetSwitch(), settings.offsetEntryText());
+    const QString tag = addLineTag(playTimeOfPress(), settings.offsetSwitch(), settings.offsetEntryText(),
+                                  BassdllPlayer1->PracticeSpeed() / 100.0);
     const AddLineOutcome outcome = addLine(list, tag);
     if (outcome.tagged < 0) return;
     PreView->setText(outcome.preview);

@@ -3,6 +3,7 @@
 // user action (drag, click, key) before the bar takes its new position, OnChange after every change
 // of the position (also one made by the program), OnMouseLeave when the pointer leaves the bar.
 // It takes the keyboard focus by Tab and click, and then moves with the arrow keys.
+// A middle click or Shift+click on the track jumps there (a plain click pages by the large change).
 
 #include <QScrollBar>
 #include <functional>
@@ -20,6 +21,8 @@ public:
 
 protected:
     void leaveEvent(QEvent* event) override;
+    // A middle click or Shift+click on the track jumps to that point; a plain click pages.
+    void mousePressEvent(QMouseEvent* event) override;
     // A disabled bar is drawn faded; a focused one carries a dotted focus frame.
     void paintEvent(QPaintEvent* event) override;
 };

@@ -7,8 +7,11 @@
 
 namespace widgets {
 
-QStringList displayedLines(const QPlainTextEdit& textBox) {
-    QStringList lines;
+namespace {
+
+// Calls `row` with each displayed line's text and the number of the paragraph it belongs to.
+template <typename Row>
+void forEachDisplayedLine(const QPlainTextEdit& textBox, Row row) {
     const QTextDocument* document = textBox.document();
     QAbstractTextDocumentLayout* layout = document->documentLayout();
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
@@ -17,15 +20,32 @@ QStringList displayedLines(const QPlainTextEdit& textBox) {
         const QString text = block.text();
         const QTextLayout* rows = block.layout();
         if (rows == nullptr || rows->lineCount() <= 1) {
-            lines << text;
+            row(text, block.blockNumber());
             continue;
         }
         for (int i = 0; i < rows->lineCount(); ++i) {
-            const QTextLine row = rows->lineAt(i);
-            lines << text.mid(row.textStart(), row.textLength());
+            const QTextLine line = rows->lineAt(i);
+            row(text.mid(line.textStart(), line.textLength()), block.blockNumber());
         }
     }
+}
+
+}  // namespace
+
+QStringList displayedLines(const QPlainTextEdit& textBox) {
+    QStringList lines;
+    forEachDisplayedLine(textBox, [&lines](const QString& text, int) { lines << text; });
     return lines;
+}
+
+int firstDisplayedLineOf(const QPlainTextEdit& textBox, int paragraph) {
+    int index = 0;
+    int found = -1;
+    forEachDisplayedLine(textBox, [&](const QString&, int number) {
+        if (found < 0 && number == paragraph) found = index;
+        ++index;
+    });
+    return found;
 }
 
 }  // namespace widgets

@@ -11,5 +11,7 @@ namespace widgets {
 // Each row of the box's layout, in order; an empty paragraph is one empty line, and an empty last
 // paragraph (the text ends with a line break) is one too.
 QStringList displayedLines(const QPlainTextEdit& textBox);
+// The index in displayedLines() of the first row of paragraph `paragraph`; -1 when there is none.
+int firstDisplayedLineOf(const QPlainTextEdit& textBox, int paragraph);
 
 }  // namespace widgets

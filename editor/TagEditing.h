@@ -1,0 +1,27 @@
+#pragma once
+// Mending tags without timing the song again: nudging one line's tag, shifting every tag, and where
+// a replay of a line starts. Pure functions over the lyrics' lines; the window copies their result
+// into its text box or line list and records the change for undo.
+
+#include <QStringList>
+#include <optional>
+
+// The line whose tag belongs to `row`: the row itself when it starts with a time tag, else the
+// nearest tagged line above it; nothing when there is none (or `row` is out of range).
+std::optional<int> tagOwner(const QStringList& lines, int row);
+
+// Moves the tag of `row`'s owner by `hundredths` (negative: earlier), never below 00:00.00. Returns
+// the line changed, or nothing when there was no tag to move or it could not move (already 0).
+std::optional<int> nudgeTag(QStringList& lines, int row, int hundredths);
+
+// Moves every line's time tag by `milliseconds` (rounded to the nearest hundredth), clamped at
+// 00:00.00; ID lines and untagged lines stay. Returns how many lines changed.
+int shiftAllTags(QStringList& lines, int milliseconds);
+
+// Where a replay of `row` starts, in seconds: `leadIn` before the tag of the row's owner, or the
+// song's start when that is earlier or there is no tag above.
+double replayStart(const QStringList& lines, int row, double leadIn = 2.0);
+
+// The steps of the nudge keys, in hundredths.
+inline constexpr int kNudgeStep = 10;
+inline constexpr int kFineNudgeStep = 1;
