@@ -507,9 +507,14 @@ std::size_t Channel::pullStretchedFrames(float* out, std::size_t frames, double 
         // Song time moves on by what is heard, not by what the stretch holds.
         played_ += static_cast<double>(got) * tempo_ / ratio;
         if (produced == frames) break;
-        if (got == 0 && stretchFinished_) {
-            ended = true;
-            break;
+        // Once the song's end went in, only what the stretch still holds comes out: finishing
+        // again would pad it with more silence every time.
+        if (stretchFinished_) {
+            if (got == 0) {
+                ended = true;
+                break;
+            }
+            continue;
         }
         bool songEnded = false;
         const std::size_t fed = pullSongFrames(stretchFeed_.data(), kPullFrames, ratio, songEnded);

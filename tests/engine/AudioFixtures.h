@@ -46,6 +46,29 @@ inline bool writeSine(const std::string& path, Format format, double seconds, do
     return ok;
 }
 
+// A stereo wav of `seconds` of silence with a click (4 ms of a full square wave) every `spacing`
+// seconds, the first at `spacing`: song times that can be found again in a recording.
+inline bool writeClicks(const std::string& path, double seconds, double spacing, int rate = 44100) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 2;
+    info.format = sndfileFormat(Format::wav);
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) return false;
+    const auto frames = static_cast<std::size_t>(std::llround(seconds * rate));
+    std::vector<float> samples(2 * frames, 0.0f);
+    for (double at = spacing; at < seconds - 0.01; at += spacing) {
+        const auto start = static_cast<std::size_t>(std::llround(at * rate));
+        for (std::size_t i = 0; i < static_cast<std::size_t>(rate / 250) && start + i < frames; ++i) {
+            samples[2 * (start + i)] = samples[2 * (start + i) + 1] = (i % 2 == 0) ? 0.6f : -0.6f;
+        }
+    }
+    const bool ok = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(frames)) ==
+                    static_cast<sf_count_t>(frames);
+    sf_close(file);
+    return ok;
+}
+
 inline std::vector<std::uint8_t> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

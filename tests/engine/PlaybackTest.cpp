@@ -309,3 +309,17 @@ TEST_F(EngineTest, PracticeSpeedRunsTheSongClockSlowerAndIsRefusedOutOfRange) {
     EXPECT_EQ(BASS_ErrorGetCode(), BASS_ERROR_NOTAVAIL);
     EXPECT_FLOAT_EQ(BASS_ChannelGetTempo(12345), -1.0f);
 }
+
+TEST_F(EngineTest, AtHalfSpeedTheSongEndsAfterTwiceItsLengthWithItsEndSync) {
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("end.wav", Format::wav, 1.0).c_str(), 0, 0, 0);
+    std::atomic<int> ends{0};
+    BASS_ChannelSetSync(stream, BASS_SYNC_END, 0, [](HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomic<int>*>(user); }, &ends);
+    BASS_ChannelSetTempo(stream, 50.0f);
+    const auto started = std::chrono::steady_clock::now();
+    BASS_ChannelPlay(stream, 0);
+    ASSERT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 4s));
+    const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    EXPECT_NEAR(took, 2.0, 0.15);
+    EXPECT_NEAR(seconds(stream), 1.0, 0.01) << "the position is the song's end";
+    EXPECT_TRUE(waitFor([&] { return ends.load() == 1; }, 500ms));
+}

@@ -261,6 +261,10 @@ if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
   check "idle: every tag within 30 ms of the time heard at the press, the display never ahead, the song's end heard" $?
   python3 "$(dirname "$0")/tag_timing.py" "$program" "$work/tags-busy" quillon_x11 --presses 6 --bound 0.050 --busy
   check "both cores busy: every tag within 50 ms, the song's end heard" $?
+  # At half speed, tapped by keys: tags in song time, then a nudge and a replay of the nudged line.
+  mkdir -p "$work/tags-slow"
+  python3 "$(dirname "$0")/tag_timing.py" "$program" "$work/tags-slow" quillon_x11 --presses 6 --bound 0.050 --speed 50
+  check "at 50 %: every tag within 50 ms of the song time heard, a nudged line replays from 2 s before it" $?
   stop_pulse_server
 else
   echo "skipped: a song heard on a PulseAudio server (pulseaudio or parec missing)"

@@ -5,7 +5,11 @@ comes from the recording (the clicks place the song on the recording's time line
 recorder received its data place the press on it), never from the program.
 
 Run on an X server with a window manager and a PulseAudio server whose default sink is SINK:
-  tag_timing.py PROGRAM WORK SINK [--presses N] [--busy] [--report FILE]
+  tag_timing.py PROGRAM WORK SINK [--presses N] [--busy] [--report FILE] [--speed PERCENT]
+With --speed, the practice speed is first stepped down to PERCENT by Ctrl+Down; the song then plays
+that much slower, and tags must still be the song time heard. After the song has ended, the fourth
+line's tag is nudged by Alt+Right and the line replayed by Ctrl+R: the replay must be heard from
+2 s of song before the nudged tag.
 Prints one line per press and a summary; exits 1 when a bound does not hold.
 """
 
@@ -138,13 +142,16 @@ def main():
     parser.add_argument("--busy", action="store_true")
     parser.add_argument("--bound", type=float, default=0.030)
     parser.add_argument("--report")
+    parser.add_argument("--speed", type=int, default=100)
     parser.add_argument("--display-check", action="store_true",
                         help="also capture the window between presses and read its play-time display")
     options = parser.parse_args()
 
     first_press = 2.0
     spacing = 0.8
-    length = first_press + spacing * options.presses + 2.0
+    speed = options.speed / 100.0
+    # Song seconds: the presses (in real time) span less of the song when it plays slower.
+    length = (first_press + spacing * options.presses) * speed + 2.0
     clicks = [float(t) for t in range(1, int(length - 1))]
     song = os.path.join(options.work, "clicks.wav")
     write_song(song, length, clicks)
@@ -179,6 +186,10 @@ def main():
             return 1
         time.sleep(1.0)
         xdotool("windowactivate", "--sync", window[0])
+        for percent in (90, 75, 60, 50):
+            if percent >= options.speed:
+                xdotool("key", "--clearmodifiers", "ctrl+Down")
+                time.sleep(0.1)
         recorder = Recorder(options.sink)
         time.sleep(0.5)
         xdotool("key", "--clearmodifiers", "ctrl+p")
@@ -202,7 +213,20 @@ def main():
             pressed.append(time.monotonic() - 0.001)
             xdotool("keyup", "--delay", "0", "space")
         # The song plays to its end, which the program notices by itself; then the lyrics are saved.
-        time.sleep(max(0.0, started + length + 1.5 - time.monotonic()))
+        time.sleep(max(0.0, started + length / speed + 1.5 - time.monotonic()))
+        replayed = None
+        if options.speed != 100:
+            # Back in the text box: the fourth line's tag a step later, then that line replayed.
+            for _ in range(3):
+                xdotool("key", "--clearmodifiers", "Down")
+            xdotool("key", "--clearmodifiers", "alt+Right")
+            time.sleep(0.3)
+            xdotool("keydown", "--delay", "0", "ctrl+r")
+            replayed = time.monotonic() - 0.001
+            xdotool("keyup", "--delay", "0", "ctrl+r")
+            time.sleep(2.5)
+            xdotool("key", "--clearmodifiers", "ctrl+period")
+            time.sleep(0.3)
         recorder.stop()
         xdotool("key", "--clearmodifiers", "ctrl+s")
         time.sleep(0.5)
@@ -217,24 +241,34 @@ def main():
             program.kill()
 
     samples = recorder.left()
+    with wave.open(os.path.join(options.work, "heard.wav"), "wb") as heard_file:
+        heard_file.setnchannels(2)
+        heard_file.setsampwidth(2)
+        heard_file.setframerate(RATE)
+        heard_file.writeframes(bytes(recorder.data[: len(recorder.data) // 4 * 4]))
     starts = onsets(samples)
     heard_clicks = [frame for frame in starts][: len(clicks)]
     if len(heard_clicks) < len(clicks):
         print("FAILED: %d of %d clicks heard" % (len(heard_clicks), len(clicks)))
         return 1
-    # Where song time 0 lies in the recording.
-    zero = statistics.median(frame - at * RATE for frame, at in zip(heard_clicks, clicks))
+    # Where song time 0 lies in the recording; a song second lasts 1/speed seconds there.
+    zero = statistics.median(frame - at / speed * RATE for frame, at in zip(heard_clicks, clicks))
     with open(lyrics, encoding="utf-8") as text:
         lines = text.read().splitlines()
     errors = []
+    tags = []
     for k, moment in enumerate(pressed):
-        heard = (recorder.frame_at(moment) - zero) / RATE
+        heard = (recorder.frame_at(moment) - zero) / RATE * speed
         line = lines[k] if k < len(lines) else ""
         if not (line.startswith("[") and line[9:10] == "]"):
             print("FAILED: line %d is not tagged: %r" % (k + 1, line))
             return 1
         tag = int(line[1:3]) * 60 + float(line[4:9])
-        error = tag - (heard - OFFSET)
+        if k == 3 and replayed is not None:
+            tag -= 0.10  # the nudge, checked below
+        tags.append(tag)
+        # The reaction offset is real time: at a lower speed it spans less of the song.
+        error = tag - (heard - OFFSET * speed)
         errors.append(error)
         print("press %2d: heard %7.3f s, tag %7.2f s, error %+6.1f ms" % (k + 1, heard, tag, error * 1000))
     display_ok = True
@@ -259,18 +293,41 @@ def main():
                                   max(a - b for b, a, _ in captures) * 1000))
         else:
             display_summary = "; no display read"
+    replay_ok = True
+    replay_summary = ""
+    if replayed is not None:
+        # The nudged line replays from 2 s of song before its tag: the first click heard after the
+        # press is the first one at or after that, as far after the press as the song has to go.
+        nudged = tags[3] + 0.10
+        start = max(0.0, nudged - 2.0)
+        press_frame = recorder.frame_at(replayed)
+        after = [frame for frame in starts if frame > press_frame]
+        first_click = next((c for c in clicks if c >= start - 0.005), None)
+        if not after or first_click is None:
+            replay_ok = False
+            replay_summary = "; no click heard after the replay"
+        else:
+            delay = (after[0] - press_frame) / RATE
+            expected = (first_click - start) / speed
+            replay_ok = abs(delay - expected) <= 0.15
+            replay_summary = ("; replay from %.2f s: first click %.3f s after Ctrl+R, %.3f s expected"
+                              % (start, delay, expected))
+        nudged_line = lines[3] if len(lines) > 3 else ""
+        if not nudged_line.startswith("[%02d:%05.2f]" % (int(nudged) // 60, nudged % 60)):
+            replay_ok = False
+            replay_summary += "; line 4 not nudged: %r" % nudged_line
     worst = max(abs(e) for e in errors)
     median = statistics.median(abs(e) for e in errors)
     end_start = starts[len(clicks)] if len(starts) > len(clicks) else None
     end_heard = loud_run(samples, end_start) if end_start is not None else 0.0
-    summary = ("%s: tag error median %.1f ms, worst %.1f ms over %d presses; last %.0f ms of the song heard%s"
-               % ("busy" if options.busy else "idle", median * 1000, worst * 1000, len(errors), end_heard * 1000,
-                  display_summary))
+    summary = ("%s%s: tag error median %.1f ms, worst %.1f ms over %d presses; last %.0f ms of the song heard%s%s"
+               % ("busy" if options.busy else "idle", "" if options.speed == 100 else " at %d %%" % options.speed,
+                  median * 1000, worst * 1000, len(errors), end_heard * 1000, display_summary, replay_summary))
     print(summary)
     if options.report:
         with open(options.report, "a") as report:
             report.write(summary + "\n")
-    ok = worst <= options.bound and end_heard >= END_BURST - 0.02 and display_ok
+    ok = worst <= options.bound and end_heard >= END_BURST - 0.02 and display_ok and replay_ok
     return 0 if ok else 1
 
 

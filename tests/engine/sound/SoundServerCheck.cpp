@@ -7,7 +7,8 @@
 //   restart  after the server is killed and started again, the sound comes back at the next play,
 //            and on its own within 2.5 s while playing;
 //   hang     a server stopped for 3 s is given up on within 2 s, playback goes on in real time,
-//            and the sound comes back once the server runs again.
+//            and the sound comes back once the server runs again;
+//   slow     at 50 % the position is the song time heard, and half a second of song lasts a second.
 // Run by run.sh, which starts the server (QUILLON_PULSE_START starts it again); the arguments
 // name the sink's monitor and the scene. Prints its figures; exits 1 when a check fails.
 
@@ -362,6 +363,129 @@ void hangScene(const char* monitor) {
 
 }  // namespace
 
+// Onsets of clicks in the recording from `from` on: a loud sample after 0.2 s of quiet.
+std::vector<std::size_t> clickOnsets(const Recording& recording, std::size_t from) {
+    std::vector<std::size_t> found;
+    std::size_t lastLoud = 0;
+    bool any = false;
+    for (std::size_t i = from; i < recording.left.size(); ++i) {
+        if (std::fabs(recording.left[i]) < 0.3f) continue;
+        if (!any || i - lastLoud > kRate / 5) found.push_back(i);
+        lastLoud = i;
+        any = true;
+    }
+    return found;
+}
+
+void slowScene(const char* monitor) {
+    // Clicks every half second of song, played at half speed: a second apart in what is heard.
+    const std::string song = (std::filesystem::temp_directory_path() /
+                              ("quillon-sound-slow-" + std::to_string(::getpid()) + ".wav")).string();
+    if (!fixtures::writeClicks(song, 8.0, 0.5)) {
+        std::printf("FAILED: could not write %s\n", song.c_str());
+        std::exit(2);
+    }
+    const Clock::time_point origin = Clock::now();
+    Recorder recorder(monitor, origin);
+    BASS_Init(1, kRate, 0, nullptr, nullptr);
+    const HSTREAM stream = BASS_StreamCreateFile(0, song.c_str(), 0, 0, 0);
+    check(BASS_ChannelSetTempo(stream, 50.0f) != 0, "the speed is set to 50 %");
+    BASS_ChannelPlay(stream, 0);
+    std::vector<std::pair<double, double>> positions;  // (seconds since origin, reported position)
+    Clock::time_point changedAt{};
+    double changed = 0;
+    while (BASS_ChannelIsActive(stream) == BASS_ACTIVE_PLAYING && secondsSince(origin) < 20) {
+        const double before = secondsSince(origin);
+        const double position = positionOf(stream);
+        const double after = secondsSince(origin);
+        if (after - before < 0.002) positions.push_back({(before + after) / 2, position});
+        // After 3 s of song, back to full speed: the clicks come twice as often from then on.
+        if (changed == 0 && position >= 3.1) {
+            changed = secondsSince(origin);
+            changedAt = Clock::now();
+            BASS_ChannelSetTempo(stream, 100.0f);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    (void)changedAt;
+    BASS_Free();
+    const Recording& recording = recorder.stop();
+    std::filesystem::remove(song);
+
+    const std::vector<std::size_t> clicks = clickOnsets(recording, 0);
+    check(clicks.size() >= 14, "the clicks are heard (" + std::to_string(clicks.size()) + ")");
+    if (clicks.size() < 14) return;
+    // Each click heard at a time; the position the library reported then is the click's song time.
+    double worst = 0;
+    int compared = 0;
+    double lastSlowGap = 0;
+    for (std::size_t k = 0; k < clicks.size(); ++k) {
+        const double heard = heardTime(recording, clicks[k]);
+        const double songTime = 0.5 * static_cast<double>(k + 1);
+        if (heard > changed - 0.05 || heard < positions.front().first) continue;
+        for (std::size_t i = 1; i < positions.size(); ++i) {
+            if (positions[i].first < heard) continue;
+            const auto& [t0, p0] = positions[i - 1];
+            const auto& [t1, p1] = positions[i];
+            const double reported = p0 + (p1 - p0) * (heard - t0) / std::max(1e-6, t1 - t0);
+            worst = std::max(worst, std::fabs(reported - songTime));
+            ++compared;
+            break;
+        }
+        if (k > 0) lastSlowGap = heard - heardTime(recording, clicks[k - 1]);
+    }
+    std::printf("at 50 %%: the position against the click heard, worst %.1f ms over %d clicks; clicks %.3f s apart\n",
+                worst * 1000, compared, lastSlowGap);
+    check(compared >= 4 && worst <= 0.030, "at 50 % the position is within 30 ms of the song time heard");
+    check(std::fabs(lastSlowGap - 1.0) < 0.03, "and half a second of song lasts a second");
+    // The first click after the change that comes half a second after the one before it.
+    double heardChange = -1;
+    for (std::size_t k = 1; k < clicks.size(); ++k) {
+        const double heard = heardTime(recording, clicks[k]);
+        if (heard > changed && heard - heardTime(recording, clicks[k - 1]) < 0.75) {
+            // That click was due half a second after the one before at full speed; the change was
+            // heard when the sound after the previous click began to run at full speed.
+            heardChange = std::max(0.0, heardTime(recording, clicks[k - 1]) - changed);
+            break;
+        }
+    }
+    std::printf("a change back to 100 %% is heard by the next click, %.0f ms after the call at most\n",
+                heardChange * 1000);
+    check(heardChange >= 0 && heardChange <= 1.0, "the change back to full speed is heard");
+}
+
+void replayScene(const char* monitor) {
+    const std::string song = (std::filesystem::temp_directory_path() /
+                              ("quillon-sound-replay-" + std::to_string(::getpid()) + ".wav")).string();
+    fixtures::writeClicks(song, 3.0, 1.0);
+    const Clock::time_point origin = Clock::now();
+    Recorder recorder(monitor, origin);
+    BASS_Init(1, kRate, 0, nullptr, nullptr);
+    const HSTREAM stream = BASS_StreamCreateFile(0, song.c_str(), 0, 0, 0);
+    BASS_ChannelSetTempo(stream, 50.0f);
+    BASS_ChannelPlay(stream, 0);
+    waitUntil([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 10.0);
+    BASS_ChannelStop(stream);
+    BASS_ChannelSetPosition(stream, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    const double replayed = secondsSince(origin);
+    BASS_ChannelSetPosition(stream, BASS_ChannelSeconds2Bytes(stream, 0.02f));
+    BASS_ChannelPlay(stream, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    BASS_Free();
+    const Recording& recording = recorder.stop();
+    std::filesystem::remove(song);
+    std::size_t from = 0;
+    while (from < recording.left.size() && heardTime(recording, from) < replayed) from += kRecordBlock;
+    for (const std::size_t click : clickOnsets(recording, 0)) {
+        std::printf("click heard at %.3f s (replay at %.3f s)\n", heardTime(recording, click), replayed);
+    }
+    const std::vector<std::size_t> after = clickOnsets(recording, from);
+    const double first = after.empty() ? -1 : heardTime(recording, after.front()) - replayed;
+    std::printf("after a replay from 0.02 s at 50 %%, the first click is heard %.3f s later\n", first);
+    check(std::fabs(first - 1.96) < 0.1, "a replay at 50 % after the song's end starts where it is told, cleanly");
+}
+
 int main(int argc, char** argv) {
     if (argc != 3) return 2;
     const std::string scene = argv[2];
@@ -373,6 +497,9 @@ int main(int argc, char** argv) {
         restartScene(argv[1]);
     } else if (scene == "hang") {
         hangScene(argv[1]);
+    } else if (scene == "slow") {
+        slowScene(argv[1]);
+        replayScene(argv[1]);
     } else {
         return 2;
     }

@@ -6,7 +6,7 @@ set -uo pipefail
 check=$1
 shift
 scenes=("$@")
-[ ${#scenes[@]} -gt 0 ] || scenes=(play seeks restart hang)
+[ ${#scenes[@]} -gt 0 ] || scenes=(play seeks restart hang slow)
 support="$(cd "$(dirname "$0")/../../support" && pwd)"
 source "$support/pulse-server.sh"
 status=0
