@@ -63,6 +63,8 @@ bench: build
 	$(BUILD_DIR)/bench/quillon-playback-figures
 	$(BUILD_DIR)/bench/quillon-loader-bench
 	$(BUILD_DIR)/bench/quillon-mixer-timing
+	$(BUILD_DIR)/bench/quillon-tempo-bench
+	bash tests/engine/sound/run.sh $(BUILD_DIR)/tests/engine/quillon_sound_server_check slow
 	bash tests/engine/sound/run.sh $(BUILD_DIR)/tests/engine/quillon_sound_server_check
 	bash bench/tag-timing.sh $(BUILD_DIR)/bin/quillon
 	bash bench/startup-and-idle.sh $(BUILD_DIR)

@@ -18,12 +18,17 @@ cleanup() {
 }
 trap cleanup EXIT
 start_x11_server
-mkdir -p "$work/pulse" "$work/idle" "$work/busy" && chmod 700 "$work/pulse"
+mkdir -p "$work/pulse" "$work/idle" "$work/busy" "$work/slow" "$work/75" && chmod 700 "$work/pulse"
 start_pulse_server quillon_bench "$work/pulse"
 status=0
 python3 "$here/../tests/x11/tag_timing.py" "$program" "$work/idle" quillon_bench --presses 20 --bound 0.030 \
   --display-check || status=1
 python3 "$here/../tests/x11/tag_timing.py" "$program" "$work/busy" quillon_bench --presses 20 --bound 0.050 --busy \
+  || status=1
+# Practice speed: tapped at 50 % and at 75 %, tags still in song time.
+python3 "$here/../tests/x11/tag_timing.py" "$program" "$work/slow" quillon_bench --presses 20 --bound 0.050 --speed 50 \
+  || status=1
+python3 "$here/../tests/x11/tag_timing.py" "$program" "$work/75" quillon_bench --presses 20 --bound 0.050 --speed 75 \
   || status=1
 pactl list sinks | grep -m1 -i 'latency' | sed 's/^\s*/sink /'
 exit $status
