@@ -98,8 +98,10 @@ TEST_F(MendingWindow, InTheTextBoxTheLineUnderTheCursorIsNudgedAndTheCursorStays
     EXPECT_EQ(form->Memo1->textCursor().position(), position);
     EXPECT_TRUE(form->Unsaved);
     cursorToLine(2);
+    const int inTheTag = form->Memo1->textCursor().position();
     key(form->Memo1, Qt::Key_Right, Qt::AltModifier);
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[00:00.00]A\nB\n[00:05.10]C\n"));
+    EXPECT_EQ(form->Memo1->textCursor().position(), inTheTag) << "in the line that changed too";
     key(form->Memo1, Qt::Key_Z, Qt::ControlModifier);
     key(form->Memo1, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[00:00.05]A\nB\n[00:05.00]C\n"));
