@@ -6,8 +6,37 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <string>
+
 #include "platform/gdi/Font.h"
 #include "platform/widgets/Application.h"
+
+namespace {
+
+// The settings folder of this run, in the temporary folder (TMPDIR), removed when the run ends,
+// also through exit(): CTest starts every executable once per test, and each run made one.
+class RunSettingsFolder {
+public:
+    RunSettingsFolder() {
+        std::error_code ignored;
+        std::string pattern = (std::filesystem::temp_directory_path(ignored) / "quillon-test-config-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) return;
+        path_ = pattern;
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(path_));
+    }
+    ~RunSettingsFolder() {
+        std::error_code ignored;
+        if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+    }
+    RunSettingsFolder(const RunSettingsFolder&) = delete;
+    RunSettingsFolder& operator=(const RunSettingsFolder&) = delete;
+
+private:
+    std::string path_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -18,8 +47,7 @@ int main(int argc, char** argv) {
         qputenv("XDG_RUNTIME_DIR", dir);
     }
     // Settings go to a folder of this run's own, never to the user's.
-    char configTemplate[] = "/tmp/quillon-test-config-XXXXXX";
-    if (mkdtemp(configTemplate) != nullptr) qputenv("XDG_CONFIG_HOME", configTemplate);
+    static RunSettingsFolder settingsFolder;
     ::testing::InitGoogleTest(&argc, argv);
     widgets::Application app(argc, argv);
     gdi::registerApplicationFonts();
