@@ -50,7 +50,7 @@ void paintThroughMask(DeviceContext& work, const Bitmap& mask, int x, int y, Col
     work.setBrush({BS_SOLID, brush});
     work.setTextColor(clBlack);
     work.setBkColor(clWhite);
-    work.bitBlt(x, y, mask.width(), mask.height(), &source.context, 0, 0, ROP_PSDPxax);
+    work.bitBlt(x, y, mask.width(), mask.height(), &source.context, 0, 0, ROP_DSPDxax);
 }
 
 }  // namespace

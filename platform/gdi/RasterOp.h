@@ -23,8 +23,9 @@ constexpr RasterOp PATINVERT = 0x005A0049;
 constexpr RasterOp DSTINVERT = 0x00550009;
 constexpr RasterOp BLACKNESS = 0x00000042;
 constexpr RasterOp WHITENESS = 0x00FF0062;
-// Pattern where the source is 1, destination where it is 0: paints a brush through a mask.
-constexpr RasterOp ROP_PSDPxax = 0x00E20746;
+// Pattern where the source is 1, destination where it is 0: paints a brush through a mask. Named,
+// as the ternary operations are, by its reverse-Polish formula: D ^ (S & (P ^ D)).
+constexpr RasterOp ROP_DSPDxax = 0x00E20746;
 
 constexpr std::uint8_t truthTableOf(RasterOp rop) { return static_cast<std::uint8_t>((rop >> 16) & 0xFF); }
 

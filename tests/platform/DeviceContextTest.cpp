@@ -50,7 +50,7 @@ TEST(BitBlt, MaskThroughBrushPaintsTheBrushOnlyWhereTheMaskIsSet) {
     target.context.setTextColor(clBlack);
     target.context.setBkColor(clWhite);
     target.context.setBrush({BS_SOLID, kBlue});
-    target.context.bitBlt(0, 0, 2, 1, &mask.context, 0, 0, ROP_PSDPxax);
+    target.context.bitBlt(0, 0, 2, 1, &mask.context, 0, 0, ROP_DSPDxax);
     EXPECT_EQ(target.bitmap.pixelColor(0, 0), kRed);
     EXPECT_EQ(target.bitmap.pixelColor(1, 0), kBlue);
 }

@@ -35,7 +35,8 @@ TEST(RasterOp, NamedCodesComputeTheirFormulasBitwise) {
         EXPECT_EQ(applyTruthTable(truthTableOf(PATCOPY), p, s, d), p);
         EXPECT_EQ(applyTruthTable(truthTableOf(PATINVERT), p, s, d), p ^ d);
         EXPECT_EQ(applyTruthTable(truthTableOf(DSTINVERT), p, s, d), ~d);
-        EXPECT_EQ(applyTruthTable(truthTableOf(ROP_PSDPxax), p, s, d), (s & p) | (~s & d));
+        EXPECT_EQ(applyTruthTable(truthTableOf(ROP_DSPDxax), p, s, d), (s & p) | (~s & d));
+        EXPECT_EQ(applyTruthTable(truthTableOf(ROP_DSPDxax), p, s, d), d ^ (s & (p ^ d))) << "what its name says";
         EXPECT_EQ(applyTruthTable(truthTableOf(BLACKNESS), p, s, d), 0u);
         EXPECT_EQ(applyTruthTable(truthTableOf(WHITENESS), p, s, d), ~0u);
     }
@@ -46,8 +47,8 @@ TEST(RasterOp, KnowsWhichOperandsACodeReads) {
     EXPECT_FALSE(usesPattern(SRCCOPY));
     EXPECT_FALSE(usesSource(PATCOPY));
     EXPECT_TRUE(usesPattern(PATCOPY));
-    EXPECT_TRUE(usesSource(ROP_PSDPxax));
-    EXPECT_TRUE(usesPattern(ROP_PSDPxax));
+    EXPECT_TRUE(usesSource(ROP_DSPDxax));
+    EXPECT_TRUE(usesPattern(ROP_DSPDxax));
     EXPECT_FALSE(usesSource(DSTINVERT));
     EXPECT_FALSE(usesPattern(DSTINVERT));
 }
