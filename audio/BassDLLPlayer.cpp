@@ -340,32 +340,35 @@ void TBassdllPlayer::SetBalance(std::int32_t balance) {
 
 // ---------------------------------------------------------------- effects and fading
 
+namespace {
+
+// Switches one of the player's effect routines on the channel: on adds it at its priority and keeps
+// its handle, off removes the routine of that handle.
+void switchEffect(DWORD channel, bool on, HDSP& handle, DSPPROC routine, int priority) {
+    if (on) {
+        handle = bassdll::BASS_ChannelSetDSP(channel, routine, nullptr, priority);
+    } else {
+        bassdll::BASS_ChannelRemoveDSP(channel, handle);
+    }
+}
+
+}  // namespace
+
 void TBassdllPlayer::SetRotate(bool on) {
     FRotate = on;
-    if (on) {
-        playereffects::RotateAngle.store(playereffects::rotateStartAngle(), std::memory_order_relaxed);
-        RotateHandle = bassdll::BASS_ChannelSetDSP(Channel, playereffects::RotateDSP, nullptr, 4);
-    } else {
-        bassdll::BASS_ChannelRemoveDSP(Channel, RotateHandle);
-    }
+    // The sweep starts from its start angle every time it is switched on.
+    if (on) playereffects::RotateAngle.store(playereffects::rotateStartAngle(), std::memory_order_relaxed);
+    switchEffect(Channel, on, RotateHandle, playereffects::RotateDSP, 4);
 }
 
 void TBassdllPlayer::SetEcho(bool on) {
     FEcho = on;
-    if (on) {
-        EchoHandle = bassdll::BASS_ChannelSetDSP(Channel, playereffects::EchoDSP, nullptr, 3);
-    } else {
-        bassdll::BASS_ChannelRemoveDSP(Channel, EchoHandle);
-    }
+    switchEffect(Channel, on, EchoHandle, playereffects::EchoDSP, 3);
 }
 
 void TBassdllPlayer::SetFlanger(bool on) {
     FFlanger = on;
-    if (on) {
-        FlangerHandle = bassdll::BASS_ChannelSetDSP(Channel, playereffects::FlangerDSP, nullptr, 2);
-    } else {
-        bassdll::BASS_ChannelRemoveDSP(Channel, FlangerHandle);
-    }
+    switchEffect(Channel, on, FlangerHandle, playereffects::FlangerDSP, 2);
 }
 
 void TBassdllPlayer::SetFadeOut(bool on) {
