@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "../binary/ByteReader.h"
@@ -37,19 +39,15 @@ int maskedChannel(std::uint32_t value, std::uint32_t mask) {
     return static_cast<int>((static_cast<std::uint64_t>(channel) * 255 + maximum / 2) / maximum);
 }
 
-}  // namespace
-
-BmpReadResult readBmp(std::span<const std::uint8_t> bytes) {
-    binary::ByteReader reader(bytes);
-    if (reader.u8() != 'B' || reader.u8() != 'M' || !reader.ok()) {
-        return failure("not a BMP file (no 'BM' signature)");
-    }
+// The file header and the info header (core or Windows); an error message when they cannot be read.
+std::optional<std::string> readHeaders(binary::ByteReader& reader, Header& header, std::uint32_t& pixelOffset,
+                                       std::uint32_t& headerSize) {
+    if (reader.u8() != 'B' || reader.u8() != 'M' || !reader.ok()) return "not a BMP file (no 'BM' signature)";
     reader.skip(8);  // file size and reserved words: not trusted
-    const std::uint32_t pixelOffset = reader.u32();
-    const std::uint32_t headerSize = reader.u32();
-    if (!reader.ok()) return failure("truncated BMP file header");
+    pixelOffset = reader.u32();
+    headerSize = reader.u32();
+    if (!reader.ok()) return "truncated BMP file header";
 
-    Header header;
     if (headerSize == 12) {
         header.width = reader.u16();
         header.height = reader.u16();
@@ -78,45 +76,89 @@ BmpReadResult readBmp(std::span<const std::uint8_t> bytes) {
             header.blueMask = 0x000000FF;
         }
     } else {
-        return failure("unsupported BMP header size " + std::to_string(headerSize));
+        return "unsupported BMP header size " + std::to_string(headerSize);
     }
-    if (!reader.ok()) return failure("truncated BMP info header");
+    if (!reader.ok()) return "truncated BMP info header";
+    return std::nullopt;
+}
 
+// What this reader does not take: depths, compressions and sizes it cannot draw.
+std::optional<std::string> unsupported(const Header& header) {
     const int bits = header.bitsPerPixel;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) {
-        return failure("unsupported BMP bit depth " + std::to_string(bits));
+        return "unsupported BMP bit depth " + std::to_string(bits);
     }
     const bool bitfieldsAllowed = (bits == 16 || bits == 32);
-    if (header.compression != kCompressionRgb &&
-        !(header.compression == kCompressionBitfields && bitfieldsAllowed)) {
-        return failure("compressed BMP files are not supported");
+    if (header.compression != kCompressionRgb && !(header.compression == kCompressionBitfields && bitfieldsAllowed)) {
+        return "compressed BMP files are not supported";
     }
-    if (header.width <= 0 || header.height <= 0 || header.width > kMaxDimension ||
-        header.height > kMaxDimension) {
-        return failure("BMP image has an invalid size");
+    if (header.width <= 0 || header.height <= 0 || header.width > kMaxDimension || header.height > kMaxDimension) {
+        return "BMP image has an invalid size";
     }
+    return std::nullopt;
+}
 
-    std::vector<ColorRef> palette;
-    if (bits <= 8) {
-        const std::uint32_t maximumEntries = 1u << bits;
-        std::uint32_t entries = header.paletteEntries == 0 ? maximumEntries : header.paletteEntries;
-        if (entries > maximumEntries) entries = maximumEntries;
-        const std::uint64_t paletteOffset = 14ull + headerSize;
-        auto paletteBytes =
-            reader.bytesAt(paletteOffset, static_cast<std::uint64_t>(entries) * header.paletteEntrySize);
-        if (!reader.ok()) return failure("truncated BMP palette");
-        for (std::uint32_t i = 0; i < entries; ++i) {
-            const std::size_t at = static_cast<std::size_t>(i) * header.paletteEntrySize;
-            palette.push_back(rgb(paletteBytes[at + 2], paletteBytes[at + 1], paletteBytes[at]));
+// The colour table of an indexed image (at most 2^bits entries); false when it is cut short.
+bool readPalette(binary::ByteReader& reader, const Header& header, std::uint32_t headerSize,
+                 std::vector<ColorRef>& palette) {
+    if (header.bitsPerPixel > 8) return true;
+    const std::uint32_t maximumEntries = 1u << header.bitsPerPixel;
+    std::uint32_t entries = header.paletteEntries == 0 ? maximumEntries : header.paletteEntries;
+    if (entries > maximumEntries) entries = maximumEntries;
+    const std::uint64_t paletteOffset = 14ull + headerSize;
+    auto paletteBytes = reader.bytesAt(paletteOffset, static_cast<std::uint64_t>(entries) * header.paletteEntrySize);
+    if (!reader.ok()) return false;
+    for (std::uint32_t i = 0; i < entries; ++i) {
+        const std::size_t at = static_cast<std::size_t>(i) * header.paletteEntrySize;
+        palette.push_back(rgb(paletteBytes[at + 2], paletteBytes[at + 1], paletteBytes[at]));
+    }
+    return true;
+}
+
+// The colour of pixel `x` of a row of an image that is not black and white; an index outside the
+// palette is black.
+ColorRef pixelColor(const std::uint8_t* line, int x, const Header& header, const std::vector<ColorRef>& palette) {
+    const auto paletteColor = [&palette](std::uint32_t index) { return index < palette.size() ? palette[index] : clBlack; };
+    switch (header.bitsPerPixel) {
+        case 1: return paletteColor((line[x / 8] >> (7 - x % 8)) & 1u);
+        case 4: return paletteColor((line[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0Fu);
+        case 8: return paletteColor(line[x]);
+        case 16: {
+            const std::uint32_t value = line[2 * x] | (line[2 * x + 1] << 8);
+            return rgb(maskedChannel(value, header.redMask), maskedChannel(value, header.greenMask),
+                       maskedChannel(value, header.blueMask));
         }
+        case 24: return rgb(line[3 * x + 2], line[3 * x + 1], line[3 * x]);
+        case 32: {
+            const std::uint32_t value = line[4 * x] | (line[4 * x + 1] << 8) | (line[4 * x + 2] << 16) |
+                                        (static_cast<std::uint32_t>(line[4 * x + 3]) << 24);
+            return rgb(maskedChannel(value, header.redMask), maskedChannel(value, header.greenMask),
+                       maskedChannel(value, header.blueMask));
+        }
+        default: return clBlack;
     }
+}
 
+}  // namespace
+
+BmpReadResult readBmp(std::span<const std::uint8_t> bytes) {
+    binary::ByteReader reader(bytes);
+    Header header;
+    std::uint32_t pixelOffset = 0;
+    std::uint32_t headerSize = 0;
+    if (const auto error = readHeaders(reader, header, pixelOffset, headerSize)) return failure(*error);
+    if (const auto error = unsupported(header)) return failure(*error);
+    std::vector<ColorRef> palette;
+    if (!readPalette(reader, header, headerSize, palette)) return failure("truncated BMP palette");
+
+    const int bits = header.bitsPerPixel;
     const auto width = static_cast<int>(header.width);
     const auto height = static_cast<int>(header.height);
     const std::uint64_t stride = ((static_cast<std::uint64_t>(width) * bits + 31) / 32) * 4;
     auto pixelBytes = reader.bytesAt(pixelOffset, stride * static_cast<std::uint64_t>(height));
     if (!reader.ok()) return failure("truncated BMP pixel data");
 
+    // A two-colour black and white image becomes a monochrome bitmap, as the system's loader makes it.
     const bool blackAndWhite = bits == 1 && palette.size() == 2 &&
                                ((palette[0] == clBlack && palette[1] == clWhite) ||
                                 (palette[0] == clWhite && palette[1] == clBlack));
@@ -125,47 +167,16 @@ BmpReadResult readBmp(std::span<const std::uint8_t> bytes) {
     bitmap.setSourceBitsPerPixel(bits);
     bitmap.setPalette(palette);
 
-    auto paletteColor = [&palette](std::uint32_t index) -> ColorRef {
-        return index < palette.size() ? palette[index] : clBlack;
-    };
-
     for (int row = 0; row < height; ++row) {
         const int y = header.topDown ? row : height - 1 - row;
         const std::uint8_t* line = pixelBytes.data() + static_cast<std::size_t>(row) * stride;
         for (int x = 0; x < width; ++x) {
-            ColorRef color = clBlack;
-            switch (bits) {
-                case 1: {
-                    const std::uint32_t index = (line[x / 8] >> (7 - x % 8)) & 1u;
-                    if (blackAndWhite) {
-                        bitmap.monoRow(y)[x] = paletteColor(index) == clWhite ? 1 : 0;
-                        continue;
-                    }
-                    color = paletteColor(index);
-                    break;
-                }
-                case 4: color = paletteColor((line[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0Fu); break;
-                case 8: color = paletteColor(line[x]); break;
-                case 16: {
-                    const std::uint32_t value = line[2 * x] | (line[2 * x + 1] << 8);
-                    color = rgb(maskedChannel(value, header.redMask),
-                                maskedChannel(value, header.greenMask),
-                                maskedChannel(value, header.blueMask));
-                    break;
-                }
-                case 24: color = rgb(line[3 * x + 2], line[3 * x + 1], line[3 * x]); break;
-                case 32: {
-                    const std::uint32_t value = line[4 * x] | (line[4 * x + 1] << 8) |
-                                                (line[4 * x + 2] << 16) |
-                                                (static_cast<std::uint32_t>(line[4 * x + 3]) << 24);
-                    color = rgb(maskedChannel(value, header.redMask),
-                                maskedChannel(value, header.greenMask),
-                                maskedChannel(value, header.blueMask));
-                    break;
-                }
-                default: break;
+            if (blackAndWhite) {
+                const std::uint32_t index = (line[x / 8] >> (7 - x % 8)) & 1u;
+                bitmap.monoRow(y)[x] = palette[index] == clWhite ? 1 : 0;
+            } else {
+                bitmap.colorRow(y)[x] = pixelFromRgb(pixelColor(line, x, header, palette));
             }
-            bitmap.colorRow(y)[x] = pixelFromRgb(color);
         }
     }
     return BmpReadResult{std::move(bitmap), {}};
