@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "ModalGuard.h"
 #include "platform/gdi/Font.h"
 #include "platform/widgets/Application.h"
 
@@ -51,5 +52,6 @@ int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     widgets::Application app(argc, argv);
     gdi::registerApplicationFonts();
+    testsupport::installModalGuard();
     return RUN_ALL_TESTS();
 }
