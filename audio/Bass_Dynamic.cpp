@@ -4,7 +4,7 @@
 
 #include <QFileInfo>
 
-#include "DLLLoader.h"
+#include "loader/DLLLoader.h"
 
 namespace bassdll {
 

@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "audio/BassEntryPoints.h"
-#include "audio/DLLLoader.h"
+#include "audio/loader/DLLLoader.h"
 #include "audio/EmbeddedEngine.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "audio/DLLLoader.h"
+#include "audio/loader/DLLLoader.h"
 #include "platform/system/ScopedHook.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "audio/ExportTree.h"
+#include "audio/loader/ExportTree.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "audio/DLLLoader.h"
+#include "audio/loader/DLLLoader.h"
 #include "platform/system/ScopedHook.h"
 
 namespace loadertest {
