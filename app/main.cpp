@@ -15,7 +15,7 @@
 #include "platform/widgets/Application.h"
 #include "platform/widgets/CaretRest.h"
 #include "platform/widgets/MessageBox.h"
-#include "settings/Settings.h"
+#include "dialogs/Settings.h"
 
 int main(int argc, char** argv) {
     widgets::Application app(argc, argv);

@@ -27,7 +27,7 @@
 #include "platform/windowless/WindowlessHost.h"
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
-#include "settings/Settings.h"
+#include "dialogs/Settings.h"
 #include "settings/Utility.h"
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {

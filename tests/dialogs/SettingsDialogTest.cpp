@@ -12,7 +12,7 @@
 #include "platform/widgets/CheckBox.h"
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
-#include "settings/Settings.h"
+#include "dialogs/Settings.h"
 #include "support/QtPrinters.h"
 
 namespace {

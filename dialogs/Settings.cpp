@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QListView>
 
-#include "LiveSettings.h"
+#include "settings/LiveSettings.h"
 #include "controls/ButtonWithColor.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/widgets/Application.h"
