@@ -9,13 +9,13 @@
 #include "audio/Bass_Dynamic.h"
 #include "audio/EmbeddedEngine.h"
 #include "dialogs/Donation.h"
+#include "dialogs/Settings.h"
 #include "dialogs/Ueber.h"
 #include "editor/Unit1.h"
 #include "platform/gdi/Font.h"
 #include "platform/widgets/Application.h"
 #include "platform/widgets/CaretRest.h"
 #include "platform/widgets/MessageBox.h"
-#include "dialogs/Settings.h"
 
 int main(int argc, char** argv) {
     widgets::Application app(argc, argv);

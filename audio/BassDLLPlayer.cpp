@@ -206,8 +206,8 @@ void TBassdllPlayer::PlayFrom(double seconds) {
     if (Channel == 0) return;
     seconds = std::max(0.0, seconds);
     if (ChannelKind == kindStream) {
-        bassdll::BASS_ChannelSetPosition(Channel,
-                                         bassdll::BASS_ChannelSeconds2Bytes(Channel, static_cast<float>(seconds)));
+        bassdll::BASS_ChannelSetPosition(
+            Channel, bassdll::BASS_ChannelSeconds2Bytes(Channel, static_cast<float>(seconds)));
     } else {
         SetPosition(static_cast<std::uint32_t>(seconds));
     }
@@ -234,7 +234,8 @@ std::uint32_t TBassdllPlayer::Position() {
 
 double TBassdllPlayer::AudiblePosition() {
     if (Channel == 0) return 0.0;
-    return std::max(0.0, static_cast<double>(bassdll::BASS_ChannelBytes2Seconds(Channel, bassdll::BASS_ChannelGetPosition(Channel))));
+    return std::max(0.0, static_cast<double>(bassdll::BASS_ChannelBytes2Seconds(
+                             Channel, bassdll::BASS_ChannelGetPosition(Channel))));
 }
 
 double TBassdllPlayer::ExactSongLength() {

@@ -1,6 +1,8 @@
 #pragma once
 // The 91 entry points of the audio library, in the order they are looked up.
 
+// The list keeps its hand-made layout: one row of names per line.
+// clang-format off
 #define QUILLON_BASS_ENTRY_POINTS(X)                                                                               \
     X(BASS_SetConfig) X(BASS_GetConfig) X(BASS_GetVersion) X(BASS_GetDeviceDescription) X(BASS_ErrorGetCode)       \
     X(BASS_Init) X(BASS_SetDevice) X(BASS_GetDevice) X(BASS_Free) X(BASS_GetDSoundObject) X(BASS_GetInfo)           \
@@ -26,3 +28,4 @@
 
 // Entry points the library adds beyond those 91, looked up after them and just as required.
 #define QUILLON_BASS_EXTENSION_ENTRY_POINTS(X) X(BASS_ChannelSetTempo) X(BASS_ChannelGetTempo)
+// clang-format on

@@ -47,7 +47,9 @@ public:
         }
         return true;
     }
-    void* symbol(const char* name) override { return handle_ != nullptr ? dlsym(handle_, name) : nullptr; }
+    void* symbol(const char* name) override {
+        return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
+    }
     void unload() override {
         if (handle_ != nullptr) dlclose(handle_);
         handle_ = nullptr;
@@ -68,7 +70,8 @@ public:
             binary::MemoryStream stream;
             stream.write(image_.data(), image_.size());
             if (!loader->LoadFromStream(&stream)) {
-                reason = QStringLiteral("its image (%1 bytes) could not be mapped from memory").arg(image_.size());
+                reason =
+                    QStringLiteral("its image (%1 bytes) could not be mapped from memory").arg(image_.size());
                 return false;
             }
         }
@@ -112,10 +115,10 @@ bool LoadBassLibrary(std::unique_ptr<LibraryLoader> loader, QString& problem) {
         return false;
     }
     bool complete = true;
-#define QUILLON_LOOK_UP_ENTRY(name)                                                                 \
-    name = reinterpret_cast<decltype(&::name)>(loader->symbol(#name));                              \
-    if (name == nullptr && complete) {                                                              \
-        complete = false;                                                                           \
+#define QUILLON_LOOK_UP_ENTRY(name)                                                                          \
+    name = reinterpret_cast<decltype(&::name)>(loader->symbol(#name));                                       \
+    if (name == nullptr && complete) {                                                                       \
+        complete = false;                                                                                    \
         problem = QStringLiteral("The audio library has no entry point \"%1\".").arg(QStringLiteral(#name)); \
     }
     QUILLON_BASS_ENTRY_POINTS(QUILLON_LOOK_UP_ENTRY)
@@ -138,6 +141,8 @@ void UnloadBassLibrary() {
     }
 }
 
-bool BassLibraryLoaded() { return currentLoader() != nullptr; }
+bool BassLibraryLoaded() {
+    return currentLoader() != nullptr;
+}
 
 }  // namespace bassdll

@@ -7,7 +7,9 @@ namespace playereffects {
 
 std::atomic<float> RotateAngle{0.0f};
 
-float rotateStartAngle() { return std::bit_cast<float>(std::uint32_t{0x3F490FDA}); }
+float rotateStartAngle() {
+    return std::bit_cast<float>(std::uint32_t{0x3F490FDA});
+}
 
 void RotateDSP(HDSP, DWORD, void* buffer, DWORD length, void*) {
     auto* samples = static_cast<float*>(buffer);

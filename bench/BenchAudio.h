@@ -12,13 +12,14 @@ namespace benchaudio {
 
 // A song of `seconds` in the format ("mp3" or "ogg"), written on first use.
 inline std::string song(const std::string& extension, int seconds) {
-    const std::filesystem::path path =
-        std::filesystem::temp_directory_path() / ("quillon-bench-" + std::to_string(seconds) + "s." + extension);
+    const std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                       ("quillon-bench-" + std::to_string(seconds) + "s." + extension);
     if (std::filesystem::exists(path)) return path.string();
     SF_INFO info{};
     info.samplerate = 44100;
     info.channels = 2;
-    info.format = extension == "mp3" ? (SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III) : (SF_FORMAT_OGG | SF_FORMAT_VORBIS);
+    info.format =
+        extension == "mp3" ? (SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III) : (SF_FORMAT_OGG | SF_FORMAT_VORBIS);
     const std::string temporary = path.string() + ".part";
     SNDFILE* file = sf_open(temporary.c_str(), SFM_WRITE, &info);
     if (file == nullptr) return {};

@@ -25,7 +25,8 @@ constexpr int kRounds = 7;
 std::int64_t decodeWithEngine(const std::string& file) {
     std::vector<float> block(2 * 8192);
     std::int64_t frames = 0;
-    const HSTREAM stream = BASS_StreamCreateFile(0, file.c_str(), 0, 0, BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
+    const HSTREAM stream =
+        BASS_StreamCreateFile(0, file.c_str(), 0, 0, BASS_STREAM_DECODE | BASS_SAMPLE_FLOAT);
     for (;;) {
         const DWORD got = BASS_ChannelGetData(stream, block.data(), static_cast<DWORD>(block.size() * 4));
         if (got == 0 || got == static_cast<DWORD>(-1)) break;
@@ -44,8 +45,8 @@ std::int64_t decodeWithMpg123(const std::string& file) {
     mpg123_open(handle, file.c_str());
     size_t got = 0;
     int result;
-    while ((result = mpg123_read(handle, reinterpret_cast<unsigned char*>(block.data()), block.size() * 4, &got)) ==
-               MPG123_OK ||
+    while ((result = mpg123_read(handle, reinterpret_cast<unsigned char*>(block.data()), block.size() * 4,
+                                 &got)) == MPG123_OK ||
            result == MPG123_NEW_FORMAT) {
         frames += static_cast<std::int64_t>(got / 8);
     }
@@ -103,11 +104,13 @@ void compare(const char* format, const std::string& file, const char* anchorName
         plain.push_back(theirs);
         ratios.push_back(ours / theirs);
     }
-    std::printf("%s, %d alternating rounds: engine min %.0f median %.0f, %s min %.0f median %.0f times real time; "
-                "engine/%s per round: median %.0f %% (range %.0f to %.0f %%)\n",
-                format, kRounds, *std::min_element(engine.begin(), engine.end()), median(engine), anchorName,
-                *std::min_element(plain.begin(), plain.end()), median(plain), anchorName, 100 * median(ratios),
-                100 * *std::min_element(ratios.begin(), ratios.end()), 100 * *std::max_element(ratios.begin(), ratios.end()));
+    std::printf(
+        "%s, %d alternating rounds: engine min %.0f median %.0f, %s min %.0f median %.0f times real time; "
+        "engine/%s per round: median %.0f %% (range %.0f to %.0f %%)\n",
+        format, kRounds, *std::min_element(engine.begin(), engine.end()), median(engine), anchorName,
+        *std::min_element(plain.begin(), plain.end()), median(plain), anchorName, 100 * median(ratios),
+        100 * *std::min_element(ratios.begin(), ratios.end()),
+        100 * *std::max_element(ratios.begin(), ratios.end()));
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 #include <cstdio>
 
 #include "audio/BassEntryPoints.h"
-#include "audio/loader/DLLLoader.h"
 #include "audio/EmbeddedEngine.h"
+#include "audio/loader/DLLLoader.h"
 
 namespace {
 

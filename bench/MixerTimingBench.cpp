@@ -35,7 +35,8 @@ int main() {
     const auto begin = std::chrono::steady_clock::now();
     const auto openStart = std::chrono::steady_clock::now();
     const HSTREAM song = BASS_StreamCreateFile(0, opened.c_str(), 0, 0, 0);
-    const double openMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - openStart).count();
+    const double openMs =
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - openStart).count();
     BASS_StreamFree(first);
     BASS_ChannelPlay(song, 0);
 
@@ -63,7 +64,8 @@ int main() {
 
     std::printf("opening the 10-minute mp3: %.1f ms\n", openMs);
     std::printf("while it played for 10 s with %d seeks and %d level and spectrum reads:\n", seeks, reads);
-    std::printf("output callbacks %llu, worst %.3f ms, late %llu\n", static_cast<unsigned long long>(timings.callbacks),
-                timings.worstSeconds * 1000, static_cast<unsigned long long>(timings.late));
+    std::printf("output callbacks %llu, worst %.3f ms, late %llu\n",
+                static_cast<unsigned long long>(timings.callbacks), timings.worstSeconds * 1000,
+                static_cast<unsigned long long>(timings.late));
     return 0;
 }

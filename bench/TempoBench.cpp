@@ -24,11 +24,13 @@ public:
     std::int64_t lengthFrames() const override { return 600LL * kRate; }
     DWORD channelType() const override { return BASS_CTYPE_STREAM; }
     std::size_t read(float* out, std::size_t frames) override {
-        const std::size_t n = std::min<std::size_t>(frames, static_cast<std::size_t>(lengthFrames() - position_));
+        const std::size_t n =
+            std::min<std::size_t>(frames, static_cast<std::size_t>(lengthFrames() - position_));
         for (std::size_t i = 0; i < n; ++i) {
             const double t = static_cast<double>(position_ + static_cast<std::int64_t>(i)) / kRate;
             const double root = 220.0 + 20.0 * (static_cast<int>(t) % 12);
-            const auto value = static_cast<float>(0.3 * std::sin(2 * M_PI * root * t) + 0.2 * std::sin(2 * M_PI * root * 1.5 * t));
+            const auto value = static_cast<float>(0.3 * std::sin(2 * M_PI * root * t) +
+                                                  0.2 * std::sin(2 * M_PI * root * 1.5 * t));
             out[2 * i] = value;
             out[2 * i + 1] = value;
         }

@@ -72,7 +72,9 @@ TColorButton::TColorButton(QWidget* owner) : QPushButton(owner) {
 
 // The focus moves away while the widget underneath is being destroyed; by then this object is no
 // TColorButton any more and must not hear of it.
-TColorButton::~TColorButton() { disconnect(focusWatch_); }
+TColorButton::~TColorButton() {
+    disconnect(focusWatch_);
+}
 
 void TColorButton::repaintNow() {
     if (isVisible()) repaint();

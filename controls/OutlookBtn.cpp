@@ -72,8 +72,8 @@ void TOutlookBtn::DrawTransparentBitmap(DeviceContext& dc, gdi::Bitmap& bitmap, 
 
     back.bitBlt(0, 0, w, h, &object, 0, 0, gdi::NOTSRCCOPY);
     merge.bitBlt(0, 0, w, h, &dc, x, y, gdi::SRCCOPY);
-    merge.bitBlt(0, 0, w, h, &object, 0, 0, gdi::SRCAND);   // clear the background under the image
-    source.bitBlt(0, 0, w, h, &back, 0, 0, gdi::SRCAND);    // blacken the transparent pixels
+    merge.bitBlt(0, 0, w, h, &object, 0, 0, gdi::SRCAND);  // clear the background under the image
+    source.bitBlt(0, 0, w, h, &back, 0, 0, gdi::SRCAND);   // blacken the transparent pixels
     merge.bitBlt(0, 0, w, h, &source, 0, 0, gdi::SRCPAINT);
     dc.bitBlt(x, y, w, h, &merge, 0, 0, gdi::SRCCOPY);
     source.bitBlt(0, 0, w, h, &save, 0, 0, gdi::SRCCOPY);
@@ -102,7 +102,7 @@ void TOutlookBtn::paint(DeviceContext& canvas) {
         // negative position and is clipped to the button.
         const int x = (buttonWidth - bitmapWidth) / 2;
         const int y = FCaption.isEmpty() ? (buttonHeight - bitmapHeight) / 2
-                                        : (buttonHeight - bitmapHeight - textHeight) / 2;
+                                         : (buttonHeight - bitmapHeight - textHeight) / 2;
         BitmapRect = {x, y, x + bitmapWidth, y + bitmapHeight};
 
         gdi::Bitmap scratch = gdi::Bitmap::color(bitmapWidth, bitmapHeight);
@@ -113,8 +113,8 @@ void TOutlookBtn::paint(DeviceContext& canvas) {
             gdi::Bitmap* bitmapPrevious = bitmapContext.selectBitmap(&FBitmap);
             // The part of the bitmap the size of the button is copied; a bitmap larger than the button is
             // copied whole, so that its clipped centre shows rather than a blank remainder.
-            scratchContext.bitBlt(0, 0, std::max(buttonWidth, bitmapWidth), std::max(buttonHeight, bitmapHeight),
-                                  &bitmapContext, 0, 0, gdi::SRCCOPY);
+            scratchContext.bitBlt(0, 0, std::max(buttonWidth, bitmapWidth),
+                                  std::max(buttonHeight, bitmapHeight), &bitmapContext, 0, 0, gdi::SRCCOPY);
             bitmapContext.selectBitmap(bitmapPrevious);
             scratchContext.selectBitmap(scratchPrevious);
         }
@@ -154,7 +154,8 @@ void TOutlookBtn::drawFrame(DeviceContext& canvas) const {
     bool raised = false;
     bool sunken = false;
     switch (FStyle) {
-        case bsNone: break;
+        case bsNone:
+            break;
         case bsNormal:
             sunken = Pressed;
             raised = !Pressed;

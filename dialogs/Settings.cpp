@@ -6,11 +6,11 @@
 #include <QLineEdit>
 #include <QListView>
 
-#include "settings/LiveSettings.h"
 #include "controls/ButtonWithColor.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/widgets/Application.h"
 #include "platform/widgets/CheckBox.h"
+#include "settings/LiveSettings.h"
 
 TFormSettings* FormSettings = nullptr;
 
@@ -28,7 +28,8 @@ TColorButton* greyButton(QWidget* parent, const QString& caption, const QRect& p
 
 }  // namespace
 
-TFormSettings::TFormSettings(QWidget* parent) : TFixedDialog(QStringLiteral("Settings"), QSize(412, 144), parent) {
+TFormSettings::TFormSettings(QWidget* parent)
+    : TFixedDialog(QStringLiteral("Settings"), QSize(412, 144), parent) {
     setObjectName(QStringLiteral("FormSettings"));
     createControls();
     observer_ = liveSettings().addObserver([this] { showLiveSettings(); });

@@ -1,15 +1,15 @@
 #include "LyricsFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <array>
 #include <cerrno>
 #include <cstring>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/system/Errors.h"
 
@@ -98,7 +98,8 @@ void writeLyricsFile(const QString& path, const QStringList& lines) {
     // A writable file in a folder where no temporary file can be made is written in place.
     file.setDirectWriteFallback(true);
     struct stat replaced {};
-    const bool replacing = ::stat(QFile::encodeName(path).constData(), &replaced) == 0 && S_ISREG(replaced.st_mode);
+    const bool replacing =
+        ::stat(QFile::encodeName(path).constData(), &replaced) == 0 && S_ISREG(replaced.st_mode);
     const auto fail = [&] {
         const QString reason = file.errorString();
         file.cancelWriting();

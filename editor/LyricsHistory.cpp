@@ -1,7 +1,11 @@
 #include "LyricsHistory.h"
 
 LyricsChange::LyricsChange(const QString& name, Kind kind, LyricsState before, LyricsState after, Show show)
-    : QUndoCommand(name), kind_(kind), before_(std::move(before)), after_(std::move(after)), show_(std::move(show)) {}
+    : QUndoCommand(name),
+      kind_(kind),
+      before_(std::move(before)),
+      after_(std::move(after)),
+      show_(std::move(show)) {}
 
 void LyricsChange::undo() {
     show_(before_);
@@ -21,7 +25,8 @@ int LyricsChange::id() const {
 
 bool LyricsChange::mergeWith(const QUndoCommand* other) {
     const auto* next = dynamic_cast<const LyricsChange*>(other);
-    if (next == nullptr || next->kind_ != Kind::typing || next->madeAt_ - madeAt_ > kTypingPause) return false;
+    if (next == nullptr || next->kind_ != Kind::typing || next->madeAt_ - madeAt_ > kTypingPause)
+        return false;
     after_ = next->after_;
     madeAt_ = next->madeAt_;
     return true;

@@ -1,8 +1,7 @@
 #include "TimeTags.h"
 
-#include <cmath>
-
 #include <QRegularExpression>
+#include <cmath>
 
 #include "PlayClock.h"
 
@@ -22,8 +21,8 @@ const QRegularExpression& tagPattern() {
 
 // The ID tags of lyrics files, which name the song rather than time a line.
 const QRegularExpression& idTagPattern() {
-    static const QRegularExpression pattern(
-        QStringLiteral("^\\[(ar|ti|al|au|by|re|ve|length|offset|#):"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression pattern(QStringLiteral("^\\[(ar|ti|al|au|by|re|ve|length|offset|#):"),
+                                            QRegularExpression::CaseInsensitiveOption);
     return pattern;
 }
 
@@ -79,7 +78,8 @@ QString timeTag(int hundredths) {
 }
 
 QString addLineTag(double pressSeconds, bool offsetSwitch, const QString& offsetEntryText, double speed) {
-    const int offset = static_cast<int>(std::lround(offsetMilliseconds(offsetSwitch, offsetEntryText) * speed));
+    const int offset =
+        static_cast<int>(std::lround(offsetMilliseconds(offsetSwitch, offsetEntryText) * speed));
     return timeTag(tagHundredths(pressSeconds, offset));
 }
 

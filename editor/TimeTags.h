@@ -23,7 +23,8 @@ int offsetMilliseconds(bool offsetSwitch, const QString& offsetEntryText);
 QString timeTag(int hundredths);
 // The tag "Add Line" puts in front of a line: the position of the press less the offset, never
 // below 0. The offset is a reaction time, so at a practice speed below 1 it spans less of the song.
-QString addLineTag(double pressSeconds, bool offsetSwitch, const QString& offsetEntryText, double speed = 1.0);
+QString addLineTag(double pressSeconds, bool offsetSwitch, const QString& offsetEntryText,
+                   double speed = 1.0);
 // The line "Add Blank Line" inserts: the position of the press as a tag, then one blank.
 QString blankLineText(double pressSeconds);
 

@@ -4,8 +4,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -16,6 +16,7 @@
 #include "SongState.h"
 #include "WindowPlacement.h"
 #include "dialogs/Donation.h"
+#include "dialogs/Settings.h"
 #include "dialogs/Ueber.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/system/Random.h"
@@ -27,7 +28,6 @@
 #include "platform/windowless/WindowlessHost.h"
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
-#include "dialogs/Settings.h"
 #include "settings/Utility.h"
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {

@@ -100,7 +100,7 @@ public:
     widgets::FileDialog SaveDialog1{widgets::FileDialog::Kind::save};
     widgets::IntervalTimer* Timer1 = nullptr;
     static constexpr int kMeterTickMs = 50;
-    widgets::IntervalTimer* Timer2 = nullptr;  // the level meters, while playing
+    widgets::IntervalTimer* Timer2 = nullptr;       // the level meters, while playing
     widgets::IntervalTimer* OutputWatch = nullptr;  // the sound output's state
     QMenu* File1 = nullptr;
     QAction* OpenMP3file1 = nullptr;
@@ -148,28 +148,28 @@ public:
     // Handlers, named after their control and event as the window was first designed; where the name
     // does not say what the handler does, the comment beside it does.
     void FormCreate();
-    void FormShow();                         // the settings read, the buttons' first state
-    void FormResize();                       // the line list follows the text box's size
-    void FormPaint();                        // the level meters' grey
-    void FormCloseQuery(bool& CanClose);     // the save prompt, the settings stored, the donation offer
-    void ExitBtnClick();                     // closes the window (through FormCloseQuery)
-    void WebBtnClick();                      // opens the settings dialog
+    void FormShow();                      // the settings read, the buttons' first state
+    void FormResize();                    // the line list follows the text box's size
+    void FormPaint();                     // the level meters' grey
+    void FormCloseQuery(bool& CanClose);  // the save prompt, the settings stored, the donation offer
+    void ExitBtnClick();                  // closes the window (through FormCloseQuery)
+    void WebBtnClick();                   // opens the settings dialog
     void About1Click();
-    void OpenBtnClick();                     // the save prompt, then the open dialog and the song
+    void OpenBtnClick();  // the save prompt, then the open dialog and the song
     void PlayBtnClick();
     void PauseBtnClick();
     void StopBtnClick();
-    void ScrollBarPosScroll();               // a seek begins: the display shows the bar's time
-    void ScrollBarPosChange();               // the song moves to the bar's second while seeking
-    void ScrollBarPosMouseLeave();           // the seek ends: playing goes on
+    void ScrollBarPosScroll();      // a seek begins: the display shows the bar's time
+    void ScrollBarPosChange();      // the song moves to the bar's second while seeking
+    void ScrollBarPosMouseLeave();  // the seek ends: playing goes on
     void ScrollBarVolChange();
-    void Timer1Timer();                      // the play-time tick: displays, bar, preview, the song's end
-    void Timer2Timer();                      // the level meters, while playing
+    void Timer1Timer();  // the play-time tick: displays, bar, preview, the song's end
+    void Timer2Timer();  // the level meters, while playing
     void showOutputState();
-    void AddBtnClick();                      // "Add Line": tags the marked line
-    void OutlookBtn2Click();                 // "Add Blank Line": a tagged blank line above the marked one
-    void Memo1Change();                      // typing in the text box: unsaved, one step of undo
-    void DoLyricsTextClick();                // builds the preview index from the line list
+    void AddBtnClick();        // "Add Line": tags the marked line
+    void OutlookBtn2Click();   // "Add Blank Line": a tagged blank line above the marked one
+    void Memo1Change();        // typing in the text box: unsaved, one step of undo
+    void DoLyricsTextClick();  // builds the preview index from the line list
     // False when nothing was saved because the user cancelled the file dialog (no song is open, so
     // there is no name to save under); a failed write throws.
     bool SaveBtnClick();
@@ -319,4 +319,3 @@ private:
     widgets::Anchors* anchors_ = nullptr;
     bool shown_ = false;
 };
-

@@ -10,8 +10,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QUndoStack>
 #include <QStyledItemDelegate>
+#include <QUndoStack>
 
 #include "SongState.h"
 #include "Unit1.h"
@@ -174,7 +174,8 @@ void TForm1::createPlayerPanel() {
     PlayTimeMSTotal = label(QStringLiteral("1234567890"), 182, 46, 50, 14,
                             labelFont(tahoma, 9, false, false, gdi::clCream));
     // Where nothing else writes: shown for as long as the sound goes nowhere.
-    SilentOutputNote = label(QString(), 244, 46, 204, 14, labelFont(tahoma, 9, true, false, gdi::rgb(255, 176, 64)));
+    SilentOutputNote =
+        label(QString(), 244, 46, 204, 14, labelFont(tahoma, 9, true, false, gdi::rgb(255, 176, 64)));
     SilentOutputNote->setPaintLimit(Image1->boundsRect());
     SpeedNote = label(QString(), 244, 32, 204, 14, labelFont(tahoma, 9, true, false, gdi::clCream));
     SpeedNote->setPaintLimit(Image1->boundsRect());
@@ -272,7 +273,8 @@ void TForm1::createMenu() {
     Undo1 = LyricsUndo->createUndoAction(this, QStringLiteral("Undo"));
     Undo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Z"))});
     Redo1 = LyricsUndo->createRedoAction(this, QStringLiteral("Redo"));
-    Redo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
+    Redo1->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
     Edit1->addAction(Undo1);
     Edit1->addAction(Redo1);
     Edit1->addSeparator();

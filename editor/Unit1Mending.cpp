@@ -52,8 +52,10 @@ void TForm1::createPlayMenu() {
     Replay1 = entry(Play1, QStringLiteral("&Replay Line"), QStringLiteral("Ctrl+R"));
     NudgeEarlier1 = entry(Play1, QStringLiteral("Nudge Tag &Earlier"), QStringLiteral("Alt+Left"));
     NudgeLater1 = entry(Play1, QStringLiteral("Nudge Tag &Later"), QStringLiteral("Alt+Right"));
-    NudgeEarlierFine1 = entry(Play1, QStringLiteral("Nudge Tag Earlier (Fine)"), QStringLiteral("Shift+Alt+Left"));
-    NudgeLaterFine1 = entry(Play1, QStringLiteral("Nudge Tag Later (Fine)"), QStringLiteral("Shift+Alt+Right"));
+    NudgeEarlierFine1 =
+        entry(Play1, QStringLiteral("Nudge Tag Earlier (Fine)"), QStringLiteral("Shift+Alt+Left"));
+    NudgeLaterFine1 =
+        entry(Play1, QStringLiteral("Nudge Tag Later (Fine)"), QStringLiteral("Shift+Alt+Right"));
     Play1->addSeparator();
     auto* speeds = new QActionGroup(this);
     speeds->setExclusive(true);
@@ -98,15 +100,20 @@ void TForm1::bindMendingHandlers() {
     });
 
     for (auto [action, keys, handler] :
-         {std::tuple{Replay1, QKeySequence(Qt::CTRL | Qt::Key_R), std::function<void()>([this] { ReplayClick(); })},
-          std::tuple{NudgeEarlier1, QKeySequence(Qt::ALT | Qt::Key_Left), std::function<void()>(nudge(-kNudgeStep))},
-          std::tuple{NudgeLater1, QKeySequence(Qt::ALT | Qt::Key_Right), std::function<void()>(nudge(kNudgeStep))},
+         {std::tuple{Replay1, QKeySequence(Qt::CTRL | Qt::Key_R),
+                     std::function<void()>([this] { ReplayClick(); })},
+          std::tuple{NudgeEarlier1, QKeySequence(Qt::ALT | Qt::Key_Left),
+                     std::function<void()>(nudge(-kNudgeStep))},
+          std::tuple{NudgeLater1, QKeySequence(Qt::ALT | Qt::Key_Right),
+                     std::function<void()>(nudge(kNudgeStep))},
           std::tuple{NudgeEarlierFine1, QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Left),
                      std::function<void()>(nudge(-kFineNudgeStep))},
           std::tuple{NudgeLaterFine1, QKeySequence(Qt::SHIFT | Qt::ALT | Qt::Key_Right),
                      std::function<void()>(nudge(kFineNudgeStep))},
-          std::tuple{Slower1, QKeySequence(Qt::CTRL | Qt::Key_Down), std::function<void()>([this] { StepPracticeSpeed(-1); })},
-          std::tuple{Faster1, QKeySequence(Qt::CTRL | Qt::Key_Up), std::function<void()>([this] { StepPracticeSpeed(1); })}}) {
+          std::tuple{Slower1, QKeySequence(Qt::CTRL | Qt::Key_Down),
+                     std::function<void()>([this] { StepPracticeSpeed(-1); })},
+          std::tuple{Faster1, QKeySequence(Qt::CTRL | Qt::Key_Up),
+                     std::function<void()>([this] { StepPracticeSpeed(1); })}}) {
         onTriggered(action, handler);
         key(keys, handler);
     }

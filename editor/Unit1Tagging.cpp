@@ -62,7 +62,8 @@ void TForm1::Memo1Change() {
 LyricsState TForm1::shownLyrics() const {
     if (!lineListShown()) return {Memo1->toPlainText(), -1};
     const QStringList lines = lineListLines();
-    return {lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'), ListBox1->currentRow()};
+    return {lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'),
+            ListBox1->currentRow()};
 }
 
 void TForm1::showLyrics(const LyricsState& state) {
@@ -125,7 +126,7 @@ void TForm1::AddBtnClick() {
     const LyricsState before = shownLyrics();
     const LiveSettings& settings = liveSettings();
     const QString tag = addLineTag(playTimeOfPress(), settings.offsetSwitch(), settings.offsetEntryText(),
-                                  BassdllPlayer1->PracticeSpeed() / 100.0);
+                                   BassdllPlayer1->PracticeSpeed() / 100.0);
     const AddLineOutcome outcome = addLine(list, tag);
     if (outcome.tagged < 0) return;
     PreView->setText(outcome.preview);
@@ -161,7 +162,8 @@ void TForm1::DoLyricsTextClick() {
 void TForm1::previewLookup() {
     const int heard = static_cast<int>(std::floor(Clock.latest().value_or(0.0) * 100.0 + 1e-6));
     if (heard < previewFrom_) return;
-    if (const std::optional<QString> text = lookUpPreview(PreviewIndex, previewFrom_, heard)) PreView->setText(*text);
+    if (const std::optional<QString> text = lookUpPreview(PreviewIndex, previewFrom_, heard))
+        PreView->setText(*text);
     previewFrom_ = heard + 1;
 }
 

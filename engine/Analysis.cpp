@@ -19,7 +19,9 @@ DWORD peakLevel(const Channel& channel, int outputRate) {
         left = std::max(left, std::fabs(recent[2 * i]));
         right = std::max(right, std::fabs(recent[2 * i + 1]));
     }
-    auto scale = [](float peak) { return static_cast<DWORD>(std::min(32768L, std::lround(peak * 32768.0f))); };
+    auto scale = [](float peak) {
+        return static_cast<DWORD>(std::min(32768L, std::lround(peak * 32768.0f)));
+    };
     return scale(left) | (scale(right) << 16);
 }
 

@@ -11,7 +11,11 @@ namespace {
 class CallbackDecoder : public Decoder {
 public:
     CallbackDecoder(DWORD freq, DWORD chans, DWORD flags, STREAMPROC proc, void* user, HSTREAM handle)
-        : rate_(static_cast<int>(freq)), channels_(static_cast<int>(chans)), flags_(flags), proc_(proc), user_(user),
+        : rate_(static_cast<int>(freq)),
+          channels_(static_cast<int>(chans)),
+          flags_(flags),
+          proc_(proc),
+          user_(user),
           handle_(handle) {}
 
     int sampleRate() const override { return rate_; }
@@ -23,7 +27,9 @@ public:
 
     std::size_t read(float* out, std::size_t frames) override {
         if (ended_) return 0;
-        const std::size_t sampleBytes = (flags_ & BASS_SAMPLE_FLOAT) ? 4 : (flags_ & BASS_SAMPLE_8BITS) ? 1 : 2;
+        const std::size_t sampleBytes = (flags_ & BASS_SAMPLE_FLOAT)   ? 4
+                                        : (flags_ & BASS_SAMPLE_8BITS) ? 1
+                                                                       : 2;
         const std::size_t frameBytes = sampleBytes * static_cast<std::size_t>(channels_);
         scratch_.resize(frames * frameBytes);
         DWORD result = proc_(handle_, scratch_.data(), static_cast<DWORD>(scratch_.size()), user_);
@@ -60,8 +66,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Decoder> openCallbackDecoder(DWORD freq, DWORD chans, DWORD flags, STREAMPROC proc, void* user,
-                                             HSTREAM handle) {
+std::unique_ptr<Decoder> openCallbackDecoder(DWORD freq, DWORD chans, DWORD flags, STREAMPROC proc,
+                                             void* user, HSTREAM handle) {
     return std::make_unique<CallbackDecoder>(freq, chans, flags, proc, user, handle);
 }
 

@@ -31,12 +31,20 @@ std::int16_t toInt16(float sample) {
 
 }  // namespace
 
-Channel::Channel(DWORD handleValue, Kind kindValue, std::unique_ptr<Decoder> decoder, DWORD flagsValue, int rate)
-    : handle(handleValue), kind(kindValue), flags(flagsValue), outputRate(rate), sourceRate(decoder->sampleRate()),
-      sourceChannels(decoder->channels()), channelType(decoder->channelType()),
-      lengthFrames(decoder->lengthFrames()), decoder_(std::move(decoder)),
+Channel::Channel(DWORD handleValue, Kind kindValue, std::unique_ptr<Decoder> decoder, DWORD flagsValue,
+                 int rate)
+    : handle(handleValue),
+      kind(kindValue),
+      flags(flagsValue),
+      outputRate(rate),
+      sourceRate(decoder->sampleRate()),
+      sourceChannels(decoder->channels()),
+      channelType(decoder->channelType()),
+      lengthFrames(decoder->lengthFrames()),
+      decoder_(std::move(decoder)),
       ring_(static_cast<std::size_t>(std::max(sourceRate, 8000)) / 2),
-      attributes_{static_cast<double>(sourceRate), 100.0, 0.0}, recent_(2 * kRecentFrames, 0.0f) {
+      attributes_{static_cast<double>(sourceRate), 100.0, 0.0},
+      recent_(2 * kRecentFrames, 0.0f) {
     int error = 0;
     resampler_ = src_new(SRC_SINC_FASTEST, 2, &error);
     decodeScratch_.resize(kDecodeChunkFrames * static_cast<std::size_t>(std::max(1, sourceChannels)));
@@ -154,7 +162,8 @@ void Channel::restartAt(std::int64_t frame, const float* firstBlock, std::size_t
 }
 
 bool Channel::seekFrame(std::int64_t frame, double blockSeconds, bool floatDsp) {
-    if (isDecodeOnly() || fillOwner_.load() == std::this_thread::get_id()) return seekWithoutFirstBlock(frame);
+    if (isDecodeOnly() || fillOwner_.load() == std::this_thread::get_id())
+        return seekWithoutFirstBlock(frame);
     // The mixer goes on with the old sound until the first block at the new place is decoded, and
     // then switches to it at once: a seek never leaves a gap of silence. The fill in progress
     // stops at its next chunk and lets the seek go first.
@@ -254,8 +263,9 @@ std::size_t Channel::decodeInto(void* buffer, std::size_t bytes, bool asFloat, b
 
 void Channel::addDsp(const DspEntry& entry) {
     std::lock_guard<std::mutex> lock(dspMutex_);
-    const auto position = std::find_if(dsps_.begin(), dsps_.end(),
-                                       [&entry](const DspEntry& other) { return other.priority < entry.priority; });
+    const auto position = std::find_if(dsps_.begin(), dsps_.end(), [&entry](const DspEntry& other) {
+        return other.priority < entry.priority;
+    });
     dsps_.insert(position, entry);
 }
 
@@ -267,7 +277,8 @@ bool Channel::removeDsp(HDSP dsp) {
 
 bool Channel::dspPresent(HDSP dsp) const {
     std::lock_guard<std::mutex> lock(dspMutex_);
-    return std::any_of(dsps_.begin(), dsps_.end(), [dsp](const DspEntry& entry) { return entry.handle == dsp; });
+    return std::any_of(dsps_.begin(), dsps_.end(),
+                       [dsp](const DspEntry& entry) { return entry.handle == dsp; });
 }
 
 void Channel::runDsps(float* samples, std::size_t frames, int channels, bool floatDsp) {
@@ -326,9 +337,12 @@ bool Channel::isPlaying() const {
 DWORD Channel::activity() const {
     std::lock_guard<std::mutex> lock(mixMutex_);
     switch (state_) {
-        case PlayState::playing: return stalled_ ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING;
-        case PlayState::paused: return BASS_ACTIVE_PAUSED;
-        default: return BASS_ACTIVE_STOPPED;
+        case PlayState::playing:
+            return stalled_ ? BASS_ACTIVE_STALLED : BASS_ACTIVE_PLAYING;
+        case PlayState::paused:
+            return BASS_ACTIVE_PAUSED;
+        default:
+            return BASS_ACTIVE_STOPPED;
     }
 }
 
@@ -337,7 +351,8 @@ Attributes Channel::attributes() const {
     return attributes_;
 }
 
-void Channel::setAttributes(std::optional<double> frequency, std::optional<double> volume, std::optional<double> pan) {
+void Channel::setAttributes(std::optional<double> frequency, std::optional<double> volume,
+                            std::optional<double> pan) {
     std::lock_guard<std::mutex> lock(mixMutex_);
     if (frequency) {
         attributes_.frequency = *frequency;
@@ -382,7 +397,8 @@ std::int64_t Channel::audibleFrame(double outputLatencySeconds) const {
     std::lock_guard<std::mutex> lock(mixMutex_);
     std::int64_t frame = isDecodeOnly() ? consumed_ : static_cast<std::int64_t>(std::floor(played_));
     if (!isDecodeOnly() && state_ == PlayState::playing && !stalled_) {
-        frame -= static_cast<std::int64_t>(std::llround(outputLatencySeconds * attributes_.frequency * tempo_));
+        frame -=
+            static_cast<std::int64_t>(std::llround(outputLatencySeconds * attributes_.frequency * tempo_));
         if (lengthFrames >= 0) frame = std::min(frame, lengthFrames);
     }
     return std::max<std::int64_t>(0, frame);

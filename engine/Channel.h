@@ -105,8 +105,8 @@ public:
     // returns at once. Returns true when it decoded something.
     bool fillAhead(double blockSeconds = 0.1, bool floatDsp = false);
     // Waits for any decoding and effect routine in progress and closes the decoder and its source
-    // on the caller's thread; every later call finds nothing to decode and no routine to run. After this the caller may release the
-    // stream's memory, even while the decode thread still holds the channel.
+    // on the caller's thread; every later call finds nothing to decode and no routine to run. After this the
+    // caller may release the stream's memory, even while the decode thread still holds the channel.
     void retire();
     // Moves to a source frame; drops what was decoded ahead and what the mixer holds, once the
     // first block (of `blockSeconds`, through the effect routines) at the new place is decoded.
@@ -147,7 +147,8 @@ public:
     DWORD activity() const;  // BASS_ACTIVE_*
     Attributes attributes() const;
     // Values left empty keep theirs; a value set ends its slide.
-    void setAttributes(std::optional<double> frequency, std::optional<double> volume, std::optional<double> pan);
+    void setAttributes(std::optional<double> frequency, std::optional<double> volume,
+                       std::optional<double> pan);
     // Slides run on the clock of the channel's playback. `stopAtEnd` stops the channel once the
     // volume has arrived.
     void slide(std::optional<double> frequency, std::optional<double> volume, std::optional<double> pan,
@@ -190,7 +191,9 @@ private:
     // Marks the thread that holds the fill, for as long as it holds it.
     class FillOwner {
     public:
-        explicit FillOwner(std::atomic<std::thread::id>& owner) : owner_(owner) { owner_.store(std::this_thread::get_id()); }
+        explicit FillOwner(std::atomic<std::thread::id>& owner) : owner_(owner) {
+            owner_.store(std::this_thread::get_id());
+        }
         ~FillOwner() { owner_.store(std::thread::id()); }
         FillOwner(const FillOwner&) = delete;
         FillOwner& operator=(const FillOwner&) = delete;
@@ -217,8 +220,8 @@ private:
     std::atomic<int> seeksWaiting_{0};  // seeks waiting for the fill, which then stops early
     std::unique_ptr<Decoder> decoder_;  // null once retired
     FrameRing ring_;
-    std::vector<float> decodeScratch_;  // under the decode lock
-    std::vector<float> block_;          // under the fill
+    std::vector<float> decodeScratch_;              // under the decode lock
+    std::vector<float> block_;                      // under the fill
     std::atomic<std::uint64_t> seekGeneration_{0};  // blocks decoded before a seek are dropped
     std::atomic<bool> decoderEnded_{false};
     std::int64_t decodedFrames_ = 0;  // under the decode lock

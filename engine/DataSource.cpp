@@ -112,7 +112,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<DataSource> openFileSource(const char* path, std::uint64_t offset, std::uint64_t length, int& error) {
+std::unique_ptr<DataSource> openFileSource(const char* path, std::uint64_t offset, std::uint64_t length,
+                                           int& error) {
     error = BASS_ERROR_FILEOPEN;
     if (path == nullptr || path[0] == '\0') return nullptr;
     struct stat info {};

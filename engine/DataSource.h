@@ -28,7 +28,8 @@ public:
 
 // A region of a file: from `offset`, `length` bytes (0 = to the end). Fails with BASS_ERROR_FILEOPEN
 // for a missing path, a directory or an unreadable file.
-std::unique_ptr<DataSource> openFileSource(const char* path, std::uint64_t offset, std::uint64_t length, int& error);
+std::unique_ptr<DataSource> openFileSource(const char* path, std::uint64_t offset, std::uint64_t length,
+                                           int& error);
 // Memory that the caller keeps valid while the stream exists.
 std::unique_ptr<DataSource> openMemorySource(const void* data, std::uint64_t length);
 // What the interface's `mem` and `file` arguments name: the caller's memory (from `offset`, `length`

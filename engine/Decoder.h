@@ -46,7 +46,7 @@ std::unique_ptr<Decoder> openVorbisDecoder(std::unique_ptr<DataSource>& source, 
 std::unique_ptr<Decoder> openSndfileDecoder(std::unique_ptr<DataSource>& source, int& error);
 
 // A stream whose samples come from the caller's callback (16-bit, 8-bit or float samples).
-std::unique_ptr<Decoder> openCallbackDecoder(DWORD freq, DWORD chans, DWORD flags, STREAMPROC proc, void* user,
-                                             HSTREAM handle);
+std::unique_ptr<Decoder> openCallbackDecoder(DWORD freq, DWORD chans, DWORD flags, STREAMPROC proc,
+                                             void* user, HSTREAM handle);
 
 }  // namespace engine

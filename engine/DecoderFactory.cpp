@@ -20,7 +20,8 @@ bool isMpegFrameHeader(const std::uint8_t* h) {
 Kind sniff(DataSource& source) {
     std::uint8_t head[16] = {};
     const std::size_t got = source.peek(0, head, sizeof head);
-    if (got >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0) return Kind::wave;
+    if (got >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0)
+        return Kind::wave;
     if (got >= 4 && std::memcmp(head, "OggS", 4) == 0) return Kind::ogg;
     std::uint64_t audioStart = 0;
     if (got >= 10 && std::memcmp(head, "ID3", 3) == 0) {
@@ -30,7 +31,8 @@ Kind sniff(DataSource& source) {
         audioStart = 10 + tagSize + ((head[5] & 0x10) ? 10 : 0);
     }
     std::uint8_t frame[4] = {};
-    if (source.peek(audioStart, frame, sizeof frame) == sizeof frame && isMpegFrameHeader(frame)) return Kind::mpeg;
+    if (source.peek(audioStart, frame, sizeof frame) == sizeof frame && isMpegFrameHeader(frame))
+        return Kind::mpeg;
     return Kind::other;
 }
 
@@ -41,21 +43,27 @@ std::unique_ptr<Decoder> openStreamDecoder(std::unique_ptr<DataSource> source, i
     if (!source || source->size() == 0) return nullptr;
     std::unique_ptr<Decoder> decoder;
     switch (sniff(*source)) {
-        case Kind::wave: decoder = openSndfileDecoder(source, error); break;
+        case Kind::wave:
+            decoder = openSndfileDecoder(source, error);
+            break;
         case Kind::ogg:
             // Only Vorbis: libsndfile's Ogg reader leaks on malformed pages (found by fuzzing).
             decoder = openVorbisDecoder(source, error);
             break;
-        case Kind::mpeg: decoder = openMpegDecoder(source, error); break;
-        case Kind::other: decoder = openSndfileDecoder(source, error); break;
+        case Kind::mpeg:
+            decoder = openMpegDecoder(source, error);
+            break;
+        case Kind::other:
+            decoder = openSndfileDecoder(source, error);
+            break;
     }
     if (!decoder) {
         if (error == BASS_OK) error = BASS_ERROR_FILEFORM;
         return nullptr;
     }
     // A header may declare anything; buffers are sized from these (found by fuzzing).
-    if (decoder->sampleRate() < kMinimumRate || decoder->sampleRate() > kMaximumRate || decoder->channels() < 1 ||
-        decoder->channels() > kMaximumChannels) {
+    if (decoder->sampleRate() < kMinimumRate || decoder->sampleRate() > kMaximumRate ||
+        decoder->channels() < 1 || decoder->channels() > kMaximumChannels) {
         error = BASS_ERROR_FORMAT;
         return nullptr;
     }

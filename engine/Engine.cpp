@@ -1,8 +1,8 @@
 #include "Engine.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <algorithm>
 #include <cstdio>
 #include <thread>
 
@@ -14,11 +14,13 @@ namespace {
 std::atomic<bool> silenceTold{false};
 
 void tellSilentDevice(const char* why) {
-    if (!silenceTold.exchange(true)) std::fprintf(stderr, "Quillon: %s; playing on the silent device.\n", why);
+    if (!silenceTold.exchange(true))
+        std::fprintf(stderr, "Quillon: %s; playing on the silent device.\n", why);
 }
 
 void tellSoundBack(const std::string& output) {
-    if (silenceTold.exchange(false)) std::fprintf(stderr, "Quillon: the sound output (%s) is back.\n", output.c_str());
+    if (silenceTold.exchange(false))
+        std::fprintf(stderr, "Quillon: the sound output (%s) is back.\n", output.c_str());
 }
 
 }  // namespace
@@ -149,7 +151,8 @@ void Engine::channelStarted(const Channel& started, bool wasPlaying) {
     bool othersPlaying = false;
     {
         std::lock_guard<std::mutex> mixing(mixMutex_);
-        for (const auto& channel : mixed_) othersPlaying = othersPlaying || (channel.get() != &started && channel->isPlaying());
+        for (const auto& channel : mixed_)
+            othersPlaying = othersPlaying || (channel.get() != &started && channel->isPlaying());
     }
     {
         std::lock_guard<std::mutex> lock(outputMutex_);
@@ -164,7 +167,8 @@ void Engine::channelStarted(const Channel& started, bool wasPlaying) {
 bool Engine::anyChannelPlaying() const {
     std::lock_guard<std::mutex> mixing(mixMutex_);
     if (outputPaused_) return false;
-    return std::any_of(mixed_.begin(), mixed_.end(), [](const auto& channel) { return channel->isPlaying(); });
+    return std::any_of(mixed_.begin(), mixed_.end(),
+                       [](const auto& channel) { return channel->isPlaying(); });
 }
 
 void Engine::setMasterVolume(DWORD volume) {
@@ -205,7 +209,8 @@ std::optional<DWORD> Engine::config(DWORD option) const {
 
 void Engine::refreshMixSettings() {
     auto value = [this](DWORD option, DWORD fallback) { return config(option).value_or(fallback); };
-    updatePeriodMilliseconds_.store(static_cast<int>(std::clamp<DWORD>(value(BASS_CONFIG_UPDATEPERIOD, 100), 5, 100)));
+    updatePeriodMilliseconds_.store(
+        static_cast<int>(std::clamp<DWORD>(value(BASS_CONFIG_UPDATEPERIOD, 100), 5, 100)));
     floatDsp_.store(value(BASS_CONFIG_FLOATDSP, 0) != 0);
     const double streamGain = std::min<DWORD>(value(BASS_CONFIG_GVOL_STREAM, 100), 100) / 100.0;
     const double musicGain = std::min<DWORD>(value(BASS_CONFIG_GVOL_MUSIC, 100), 100) / 100.0;
@@ -286,11 +291,13 @@ void Engine::render(float* out, std::size_t frames) {
     const double available = static_cast<double>(frames) / outputRate();
     // Smoothed share of real time spent mixing, in percent.
     const float now = static_cast<float>(100.0 * spent / available);
-    cpuPercent_.store(cpuPercent_.load(std::memory_order_relaxed) * 0.95f + now * 0.05f, std::memory_order_relaxed);
+    cpuPercent_.store(cpuPercent_.load(std::memory_order_relaxed) * 0.95f + now * 0.05f,
+                      std::memory_order_relaxed);
     mixCallbacks_.fetch_add(1, std::memory_order_relaxed);
     if (spent > available) lateMixCallbacks_.fetch_add(1, std::memory_order_relaxed);
     // Only the output's thread writes this.
-    if (spent > worstMixSeconds_.load(std::memory_order_relaxed)) worstMixSeconds_.store(spent, std::memory_order_relaxed);
+    if (spent > worstMixSeconds_.load(std::memory_order_relaxed))
+        worstMixSeconds_.store(spent, std::memory_order_relaxed);
 }
 
 void Engine::decodeLoop() {
@@ -451,7 +458,8 @@ bool Engine::startRecording(HRECORD handle, DWORD freq, DWORD chans, RECORDPROC 
             next += std::chrono::milliseconds(50);
             std::this_thread::sleep_until(next);
             if (!running->load()) break;
-            if (proc != nullptr && !proc(handle, silence.data(), static_cast<DWORD>(silence.size()), user)) break;
+            if (proc != nullptr && !proc(handle, silence.data(), static_cast<DWORD>(silence.size()), user))
+                break;
         }
     });
     std::lock_guard<std::mutex> lock(recordMutex_);

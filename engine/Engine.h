@@ -69,7 +69,9 @@ public:
     std::optional<DWORD> config(DWORD option) const;
     // The decode blocks' length (the update period, 5 to 100 ms) and sample kind for the effect
     // routines.
-    double updatePeriodSeconds() const { return updatePeriodMilliseconds_.load(std::memory_order_relaxed) / 1000.0; }
+    double updatePeriodSeconds() const {
+        return updatePeriodMilliseconds_.load(std::memory_order_relaxed) / 1000.0;
+    }
     bool floatDsp() const { return floatDsp_.load(std::memory_order_relaxed); }
 
     // ---- Channels. Any thread.

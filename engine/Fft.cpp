@@ -31,7 +31,8 @@ void magnitudeSpectrum(const float* samples, std::size_t size, float* magnitudes
     fftwf_plan plan = fftwf_plan_dft_r2c_1d(n, input, output, FFTW_ESTIMATE);
     const double pi = 3.14159265358979323846;
     for (std::size_t i = 0; i < size; ++i) {
-        const double window = 0.5 - 0.5 * std::cos(2 * pi * static_cast<double>(i) / static_cast<double>(size - 1));
+        const double window =
+            0.5 - 0.5 * std::cos(2 * pi * static_cast<double>(i) / static_cast<double>(size - 1));
         input[i] = static_cast<float>(samples[i] * window);
     }
     fftwf_execute(plan);

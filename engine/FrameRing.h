@@ -12,7 +12,8 @@ namespace engine {
 
 class FrameRing {
 public:
-    explicit FrameRing(std::size_t capacityFrames) : samples_(2 * (capacityFrames + 1)), capacity_(capacityFrames + 1) {}
+    explicit FrameRing(std::size_t capacityFrames)
+        : samples_(2 * (capacityFrames + 1)), capacity_(capacityFrames + 1) {}
 
     std::size_t available() const {
         const std::size_t w = write_.load(std::memory_order_acquire);

@@ -41,10 +41,15 @@ off_t seekCallback(void* handle, off_t offset, int whence) {
 
 class MpegDecoder : public Decoder {
 public:
-    MpegDecoder(std::unique_ptr<DataSource> source, std::unique_ptr<mpg123_handle, HandleDeleter> handle, int rate,
-                int channels, std::int64_t length, DWORD type, std::int64_t leadingSkip)
-        : source_(std::move(source)), handle_(std::move(handle)), rate_(rate), channels_(channels),
-          length_(length - leadingSkip), type_(type), leadingSkip_(leadingSkip) {}
+    MpegDecoder(std::unique_ptr<DataSource> source, std::unique_ptr<mpg123_handle, HandleDeleter> handle,
+                int rate, int channels, std::int64_t length, DWORD type, std::int64_t leadingSkip)
+        : source_(std::move(source)),
+          handle_(std::move(handle)),
+          rate_(rate),
+          channels_(channels),
+          length_(length - leadingSkip),
+          type_(type),
+          leadingSkip_(leadingSkip) {}
 
     int sampleRate() const override { return rate_; }
     int channels() const override { return channels_; }
@@ -59,8 +64,9 @@ public:
         const std::size_t bytesPerFrame = sizeof(float) * static_cast<std::size_t>(channels_);
         while (done < frames) {
             size_t got = 0;
-            const int result = mpg123_read(handle_.get(), reinterpret_cast<unsigned char*>(out + done * channels_),
-                                           (frames - done) * bytesPerFrame, &got);
+            const int result =
+                mpg123_read(handle_.get(), reinterpret_cast<unsigned char*>(out + done * channels_),
+                            (frames - done) * bytesPerFrame, &got);
             done += got / bytesPerFrame;
             if (result == MPG123_NEW_FORMAT) {
                 // A stream that changes its rate or channel count midway ends where it changes.
@@ -145,12 +151,14 @@ std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<DataSource>& source, in
     for (size_t i = 0; i < rateCount; ++i) {
         mpg123_format(handle.get(), rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_FLOAT_32);
     }
-    if (mpg123_replace_reader_handle(handle.get(), readCallback, seekCallback, nullptr) != MPG123_OK) return nullptr;
+    if (mpg123_replace_reader_handle(handle.get(), readCallback, seekCallback, nullptr) != MPG123_OK)
+        return nullptr;
     if (!source->seek(0) || mpg123_open_handle(handle.get(), source.get()) != MPG123_OK) return nullptr;
     long rate = 0;
     int channels = 0;
     int encoding = 0;
-    if (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels <= 0) {
+    if (mpg123_getformat(handle.get(), &rate, &channels, &encoding) != MPG123_OK || rate <= 0 ||
+        channels <= 0) {
         return nullptr;
     }
     // An info header with the encoder's delay and padding gives the exact length; only a file
@@ -163,16 +171,15 @@ std::unique_ptr<Decoder> openMpegDecoder(std::unique_ptr<DataSource>& source, in
     if (length <= 0) return nullptr;
     mpg123_frameinfo info{};
     mpg123_info(handle.get(), &info);
-    const DWORD type = info.layer == 1 ? BASS_CTYPE_STREAM_MP1
+    const DWORD type = info.layer == 1   ? BASS_CTYPE_STREAM_MP1
                        : info.layer == 2 ? BASS_CTYPE_STREAM_MP2
                                          : BASS_CTYPE_STREAM_MP3;
-    const std::int64_t leadingSkip = info.layer == 3 && encoderDelay < 0 && length > kLayer3DecoderDelay
-                                         ? kLayer3DecoderDelay
-                                         : 0;
+    const std::int64_t leadingSkip =
+        info.layer == 3 && encoderDelay < 0 && length > kLayer3DecoderDelay ? kLayer3DecoderDelay : 0;
     if (mpg123_seek(handle.get(), static_cast<off_t>(leadingSkip), SEEK_SET) < 0) return nullptr;
     error = BASS_OK;
-    return std::make_unique<MpegDecoder>(std::move(source), std::move(handle), static_cast<int>(rate), channels,
-                                         static_cast<std::int64_t>(length), type, leadingSkip);
+    return std::make_unique<MpegDecoder>(std::move(source), std::move(handle), static_cast<int>(rate),
+                                         channels, static_cast<std::int64_t>(length), type, leadingSkip);
 }
 
 }  // namespace engine

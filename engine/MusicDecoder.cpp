@@ -1,10 +1,9 @@
 #include "MusicDecoder.h"
 
-#include <libopenmpt/libopenmpt.hpp>
-#include <libopenmpt/libopenmpt_ext.hpp>
-
 #include <algorithm>
 #include <cmath>
+#include <libopenmpt/libopenmpt.hpp>
+#include <libopenmpt/libopenmpt_ext.hpp>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -20,13 +19,16 @@ class OpenMptMusic : public MusicDecoder {
 public:
     OpenMptMusic(std::unique_ptr<openmpt::module_ext> module, int rate)
         : module_(std::move(module)), rate_(rate) {
-        interactive_ = static_cast<openmpt::ext::interactive*>(module_->get_interface(openmpt::ext::interactive_id));
+        interactive_ =
+            static_cast<openmpt::ext::interactive*>(module_->get_interface(openmpt::ext::interactive_id));
         duration_ = module_->get_duration_seconds();
     }
 
     int sampleRate() const override { return rate_; }
     int channels() const override { return 2; }
-    std::int64_t lengthFrames() const override { return static_cast<std::int64_t>(std::llround(duration_ * rate_)); }
+    std::int64_t lengthFrames() const override {
+        return static_cast<std::int64_t>(std::llround(duration_ * rate_));
+    }
     DWORD channelType() const override { return BASS_CTYPE_MUSIC_MOD; }
 
     std::size_t read(float* out, std::size_t frames) override {
@@ -102,17 +104,18 @@ private:
     std::unique_ptr<openmpt::module_ext> module_;
     openmpt::ext::interactive* interactive_ = nullptr;
     std::map<int, int> channelVolumes_;  // as the caller set them
-    int speedSet_ = 0;                    // as the caller set it; 0 while never set
+    int speedSet_ = 0;                   // as the caller set it; 0 while never set
     int rate_;
     double duration_ = 0;
 };
 
 }  // namespace
 
-std::unique_ptr<MusicDecoder> openMusicDecoder(std::unique_ptr<DataSource> source, int sampleRate, bool ramping,
-                                               int& error) {
+std::unique_ptr<MusicDecoder> openMusicDecoder(std::unique_ptr<DataSource> source, int sampleRate,
+                                               bool ramping, int& error) {
     error = BASS_ERROR_FILEFORM;
-    if (!source || source->size() == 0 || source->size() > kMaxModuleBytes || !source->seek(0)) return nullptr;
+    if (!source || source->size() == 0 || source->size() > kMaxModuleBytes || !source->seek(0))
+        return nullptr;
     std::vector<char> data(static_cast<std::size_t>(source->size()));
     if (source->read(data.data(), data.size()) != data.size()) return nullptr;
     try {

@@ -26,7 +26,7 @@ public:
 };
 
 // Copies the data. `ramping` softens volume changes (fewer clicks).
-std::unique_ptr<MusicDecoder> openMusicDecoder(std::unique_ptr<DataSource> source, int sampleRate, bool ramping,
-                                               int& error);
+std::unique_ptr<MusicDecoder> openMusicDecoder(std::unique_ptr<DataSource> source, int sampleRate,
+                                               bool ramping, int& error);
 
 }  // namespace engine

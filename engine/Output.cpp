@@ -1,18 +1,17 @@
 #include "Output.h"
 
 #include <alsa/asoundlib.h>
-#include <portaudio.h>
-
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <portaudio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <filesystem>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -151,13 +150,15 @@ private:
                 std::fill(block.begin(), block.end(), 0.0f);
                 render_(block.data(), blockFrames());
                 rendered += blockFrames();
-                lastRender_.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                      (begin + std::chrono::duration<double>(static_cast<double>(rendered) / rate_))
-                                          .time_since_epoch())
-                                      .count(),
-                                  std::memory_order_relaxed);
+                lastRender_.store(
+                    std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        (begin + std::chrono::duration<double>(static_cast<double>(rendered) / rate_))
+                            .time_since_epoch())
+                        .count(),
+                    std::memory_order_relaxed);
             }
-            const auto nextDue = begin + std::chrono::duration<double>(static_cast<double>(rendered + blockFrames()) / rate_);
+            const auto nextDue =
+                begin + std::chrono::duration<double>(static_cast<double>(rendered + blockFrames()) / rate_);
             lock.lock();
             wake_.wait_until(lock, std::chrono::time_point_cast<Clock::duration>(nextDue),
                              [this] { return !running_ || suspended_; });
@@ -196,8 +197,8 @@ public:
         // The device's high latency: at its low one, a stream through ALSA's plugin for a sound
         // server stops after a few callbacks.
         parameters.suggestedLatency = info->defaultHighOutputLatency;
-        if (Pa_OpenStream(&stream_, nullptr, &parameters, rate_, paFramesPerBufferUnspecified, paNoFlag, callback,
-                          this) != paNoError) {
+        if (Pa_OpenStream(&stream_, nullptr, &parameters, rate_, paFramesPerBufferUnspecified, paNoFlag,
+                          callback, this) != paNoError) {
             stream_ = nullptr;
             return false;
         }

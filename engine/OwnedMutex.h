@@ -20,7 +20,9 @@ public:
         mutex_.unlock();
     }
     // Only the owner can see itself here, so a relaxed read is exact for that question.
-    bool heldByThisThread() const { return owner_.load(std::memory_order_relaxed) == std::this_thread::get_id(); }
+    bool heldByThisThread() const {
+        return owner_.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    }
 
 private:
     std::mutex mutex_;

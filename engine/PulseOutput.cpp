@@ -30,7 +30,9 @@ constexpr pa_usec_t kConnectTimeoutUsec = 1000 * 1000;
 constexpr double kSilentServerSeconds = 1.5;
 constexpr double kAskAfterSeconds = 0.3;
 
-double now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+double now() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
 
 class PulseOutput : public Output {
 public:
@@ -85,11 +87,13 @@ public:
     bool isNull() const override { return false; }
     bool failed() const override {
         if (failed_.load(std::memory_order_relaxed)) return true;
-        if (!started_.load(std::memory_order_relaxed) || corked_.load(std::memory_order_relaxed)) return false;
+        if (!started_.load(std::memory_order_relaxed) || corked_.load(std::memory_order_relaxed))
+            return false;
         const double quiet = now() - lastAnswer_.load(std::memory_order_relaxed);
         // A running stream is asked for sound every few milliseconds. Once it has not been for a
         // while, the server is asked whether it is still there.
-        if (quiet > kAskAfterSeconds && now() - lastQuery_.load(std::memory_order_relaxed) > kAskAfterSeconds) {
+        if (quiet > kAskAfterSeconds &&
+            now() - lastQuery_.load(std::memory_order_relaxed) > kAskAfterSeconds) {
             lastQuery_.store(now(), std::memory_order_relaxed);
             pa_threaded_mainloop_lock(mainloop_);
             drop(pa_stream_update_timing_info(stream_, timingAnswered, const_cast<PulseOutput*>(this)));
@@ -148,8 +152,8 @@ private:
         buffer.prebuf = static_cast<std::uint32_t>(-1);
         buffer.minreq = bytes(kRequestSeconds);
         buffer.fragsize = static_cast<std::uint32_t>(-1);
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE |
-                                                          PA_STREAM_ADJUST_LATENCY);
+        const auto flags = static_cast<pa_stream_flags_t>(
+            PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
         if (pa_stream_connect_playback(stream_, nullptr, &buffer, flags, nullptr, nullptr) < 0) return false;
         return waitFor([this] { return pa_stream_get_state(stream_) == PA_STREAM_READY; },
                        [this] { return !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_)); });
@@ -180,7 +184,8 @@ private:
         pa_threaded_mainloop_signal(output->mainloop_, 0);
     }
     static void timingAnswered(pa_stream*, int success, void* self) {
-        if (success != 0) static_cast<PulseOutput*>(self)->lastAnswer_.store(now(), std::memory_order_relaxed);
+        if (success != 0)
+            static_cast<PulseOutput*>(self)->lastAnswer_.store(now(), std::memory_order_relaxed);
     }
     static void contextChanged(pa_context* context, void* self) {
         auto* output = static_cast<PulseOutput*>(self);
@@ -225,7 +230,7 @@ private:
     std::atomic<bool> started_{false};
     std::atomic<bool> failed_{false};
     std::atomic<bool> corked_{false};
-    bool timedOut_ = false;  // under the loop's lock
+    bool timedOut_ = false;                // under the loop's lock
     std::atomic<double> lastAnswer_{0.0};  // the server's last request or answer
     mutable std::atomic<double> lastQuery_{0.0};
     std::atomic<double> reportedLatency_{0.0};

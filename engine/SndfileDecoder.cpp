@@ -8,7 +8,9 @@ namespace engine {
 
 namespace {
 
-sf_count_t lengthCallback(void* handle) { return static_cast<sf_count_t>(static_cast<DataSource*>(handle)->size()); }
+sf_count_t lengthCallback(void* handle) {
+    return static_cast<sf_count_t>(static_cast<DataSource*>(handle)->size());
+}
 
 sf_count_t seekCallback(sf_count_t offset, int whence, void* handle) {
     auto* source = static_cast<DataSource*>(handle);
@@ -21,12 +23,17 @@ sf_count_t seekCallback(sf_count_t offset, int whence, void* handle) {
 
 sf_count_t readCallback(void* buffer, sf_count_t count, void* handle) {
     if (count <= 0) return 0;
-    return static_cast<sf_count_t>(static_cast<DataSource*>(handle)->read(buffer, static_cast<std::size_t>(count)));
+    return static_cast<sf_count_t>(
+        static_cast<DataSource*>(handle)->read(buffer, static_cast<std::size_t>(count)));
 }
 
-sf_count_t writeCallback(const void*, sf_count_t, void*) { return 0; }
+sf_count_t writeCallback(const void*, sf_count_t, void*) {
+    return 0;
+}
 
-sf_count_t tellCallback(void* handle) { return static_cast<sf_count_t>(static_cast<DataSource*>(handle)->tell()); }
+sf_count_t tellCallback(void* handle) {
+    return static_cast<sf_count_t>(static_cast<DataSource*>(handle)->tell());
+}
 
 class SndfileDecoder : public Decoder {
 public:
@@ -47,7 +54,8 @@ public:
     int channels() const override { return info_.channels; }
     std::int64_t lengthFrames() const override { return info_.frames; }
     DWORD channelType() const override {
-        return (info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV ? BASS_CTYPE_STREAM_WAV : BASS_CTYPE_STREAM;
+        return (info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV ? BASS_CTYPE_STREAM_WAV
+                                                                    : BASS_CTYPE_STREAM;
     }
     std::uint64_t sourcePosition() const override { return source_->tell(); }
     std::uint64_t sourceSize() const override { return source_->size(); }

@@ -65,7 +65,9 @@ void SyncDispatcher::forgetChannel(DWORD channel) {
 }
 
 void SyncDispatcher::forgetSync(DWORD channel, HSYNC sync) {
-    forget([channel, sync](const FiredSync& fired) { return fired.channel == channel && fired.sync.handle == sync; });
+    forget([channel, sync](const FiredSync& fired) {
+        return fired.channel == channel && fired.sync.handle == sync;
+    });
 }
 
 }  // namespace engine

@@ -16,7 +16,9 @@ TempoStretch::TempoStretch(int sampleRate) : touch_(std::make_unique<soundtouch:
 
 TempoStretch::~TempoStretch() = default;
 
-void TempoStretch::setTempo(double tempo) { touch_->setTempo(tempo); }
+void TempoStretch::setTempo(double tempo) {
+    touch_->setTempo(tempo);
+}
 
 void TempoStretch::put(const float* stereo, std::size_t frames) {
     touch_->putSamples(stereo, static_cast<unsigned>(frames));
@@ -26,8 +28,12 @@ std::size_t TempoStretch::take(float* stereo, std::size_t frames) {
     return touch_->receiveSamples(stereo, static_cast<unsigned>(frames));
 }
 
-void TempoStretch::finish() { touch_->flush(); }
+void TempoStretch::finish() {
+    touch_->flush();
+}
 
-void TempoStretch::clear() { touch_->clear(); }
+void TempoStretch::clear() {
+    touch_->clear();
+}
 
 }  // namespace engine

@@ -21,7 +21,9 @@ int seekCallback(void* handle, ogg_int64_t offset, int whence) {
     return target >= 0 && source->seek(static_cast<std::uint64_t>(target)) ? 0 : -1;
 }
 
-long tellCallback(void* handle) { return static_cast<long>(static_cast<DataSource*>(handle)->tell()); }
+long tellCallback(void* handle) {
+    return static_cast<long>(static_cast<DataSource*>(handle)->tell());
+}
 
 class VorbisDecoder : public Decoder {
 public:
@@ -32,7 +34,8 @@ public:
 
     bool open() {
         const ov_callbacks callbacks{readCallback, seekCallback, nullptr, tellCallback};
-        if (!source_->seek(0) || ov_open_callbacks(source_.get(), &file_, nullptr, 0, callbacks) != 0) return false;
+        if (!source_->seek(0) || ov_open_callbacks(source_.get(), &file_, nullptr, 0, callbacks) != 0)
+            return false;
         open_ = true;
         const vorbis_info* info = ov_info(&file_, -1);
         if (info == nullptr || info->channels <= 0 || info->rate <= 0) return false;

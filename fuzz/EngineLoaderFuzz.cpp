@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         BASS_ChannelGetData(stream, block.data(), 8192);
         BASS_StreamFree(stream);
     }
-    const HMUSIC music = BASS_MusicLoad(1, data, 0, static_cast<DWORD>(size), BASS_STREAM_DECODE | BASS_MUSIC_CALCLEN, 0);
+    const HMUSIC music =
+        BASS_MusicLoad(1, data, 0, static_cast<DWORD>(size), BASS_STREAM_DECODE | BASS_MUSIC_CALCLEN, 0);
     if (music != 0) {
         BASS_MusicGetName(music);
         BASS_MusicGetLength(music, 1);

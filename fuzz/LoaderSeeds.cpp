@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
             {std::istreambuf_iterator<char>(object), std::istreambuf_iterator<char>()});
         if (crafted.empty()) return 1;
         std::ofstream(std::string(argv[1]) + "/shared-page-segment.so", std::ios::binary)
-            .write(reinterpret_cast<const char*>(crafted.data()), static_cast<std::streamsize>(crafted.size()));
+            .write(reinterpret_cast<const char*>(crafted.data()),
+                   static_cast<std::streamsize>(crafted.size()));
     }
     const std::string folder = argv[1];
     peimage::Builder image;

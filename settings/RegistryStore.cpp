@@ -6,7 +6,9 @@
 
 namespace {
 
-QString keyPath(const QString& keyName) { return QStringLiteral("Software\\") + keyName; }
+QString keyPath(const QString& keyName) {
+    return QStringLiteral("Software\\") + keyName;
+}
 
 bool writeValue(const QString& keyName, const QString& valueName, registry::ValueType type,
                 const std::vector<std::uint8_t>& data) {
@@ -37,8 +39,8 @@ std::optional<registry::Value> readValue(const QString& keyName, const QString& 
 
 std::vector<std::uint8_t> dwordBytes(std::int32_t value) {
     const auto bits = static_cast<std::uint32_t>(value);
-    return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8), static_cast<std::uint8_t>(bits >> 16),
-            static_cast<std::uint8_t>(bits >> 24)};
+    return {static_cast<std::uint8_t>(bits), static_cast<std::uint8_t>(bits >> 8),
+            static_cast<std::uint8_t>(bits >> 16), static_cast<std::uint8_t>(bits >> 24)};
 }
 
 }  // namespace
@@ -64,7 +66,8 @@ QString ReadRegString(const QString& keyName, const QString& valueName, const QS
     if (value && (value->type == registry::REG_SZ || value->type == registry::REG_EXPAND_SZ)) {
         const auto& data = value->data;
         const auto end = std::find(data.begin(), data.end(), std::uint8_t{0});
-        text = QString::fromUtf8(reinterpret_cast<const char*>(data.data()), static_cast<int>(end - data.begin()));
+        text = QString::fromUtf8(reinterpret_cast<const char*>(data.data()),
+                                 static_cast<int>(end - data.begin()));
     } else if (value) {
         text = defaultValue;  // a value of another type
     }
@@ -75,7 +78,8 @@ std::int32_t ReadRegInteger(const QString& keyName, const QString& valueName, st
     const auto value = readValue(keyName, valueName);
     if (!value || value->type != registry::REG_DWORD || value->data.size() > 4) return defaultValue;
     std::uint32_t bits = 0;
-    for (std::size_t i = 0; i < value->data.size(); ++i) bits |= static_cast<std::uint32_t>(value->data[i]) << (8 * i);
+    for (std::size_t i = 0; i < value->data.size(); ++i)
+        bits |= static_cast<std::uint32_t>(value->data[i]) << (8 * i);
     return static_cast<std::int32_t>(bits);
 }
 

@@ -10,7 +10,7 @@ packages=(
   libmpg123-dev libvorbis-dev libsndfile1-dev libopenmpt-dev
   portaudio19-dev libfftw3-dev libsamplerate0-dev libsoundtouch-dev libasound2-dev libpulse-dev pulseaudio pulseaudio-utils
   fonts-wine fonts-dejavu-core
-  clang libclang-rt-14-dev
+  clang clang-format libclang-rt-14-dev
   python3 tesseract-ocr xvfb xauth x11-apps x11-utils imagemagick sox libsox-fmt-mp3 openbox xdotool xclip desktop-file-utils
 )
 

@@ -150,7 +150,8 @@ private:
                   [](const Elf64_Phdr& a, const Elf64_Phdr& b) { return a.p_vaddr < b.p_vaddr; });
         for (std::size_t i = 1; i < loads.size(); ++i) {
             const Elf64_Phdr& before = loads[i - 1];
-            const std::uint64_t lastPage = pageFloor(before.p_vaddr + std::max<std::uint64_t>(before.p_memsz, 1) - 1);
+            const std::uint64_t lastPage =
+                pageFloor(before.p_vaddr + std::max<std::uint64_t>(before.p_memsz, 1) - 1);
             if (pageFloor(loads[i].p_vaddr) <= lastPage) return false;
         }
         const std::size_t span = static_cast<std::size_t>(spanEnd - spanStart_);

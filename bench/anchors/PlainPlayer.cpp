@@ -19,14 +19,16 @@ int main(int argc, char** argv) {
     long rate = 0;
     int channels = 0, encoding = 0;
     mpg123_getformat(decoder, &rate, &channels, &encoding);
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(rate), static_cast<std::uint8_t>(channels)};
-    pa_simple* output = pa_simple_new(nullptr, "Plain player", PA_STREAM_PLAYBACK, nullptr, "Playback", &format,
-                                      nullptr, nullptr, &error);
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32LE, static_cast<std::uint32_t>(rate),
+                                static_cast<std::uint8_t>(channels)};
+    pa_simple* output = pa_simple_new(nullptr, "Plain player", PA_STREAM_PLAYBACK, nullptr, "Playback",
+                                      &format, nullptr, nullptr, &error);
     if (output == nullptr) return 1;
     std::vector<unsigned char> block(4 * 4096);
     size_t got = 0;
     int result = MPG123_OK;
-    while ((result = mpg123_read(decoder, block.data(), block.size(), &got)) == MPG123_OK || result == MPG123_NEW_FORMAT) {
+    while ((result = mpg123_read(decoder, block.data(), block.size(), &got)) == MPG123_OK ||
+           result == MPG123_NEW_FORMAT) {
         if (pa_simple_write(output, block.data(), got, &error) < 0) break;
     }
     pa_simple_drain(output, &error);

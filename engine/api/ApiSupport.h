@@ -14,7 +14,9 @@
 
 namespace engine::api {
 
-inline Engine& E() { return Engine::instance(); }
+inline Engine& E() {
+    return Engine::instance();
+}
 
 constexpr DWORD kFailDword = static_cast<DWORD>(-1);
 constexpr QWORD kFailQword = static_cast<QWORD>(-1);
@@ -83,7 +85,8 @@ inline bool decoderReachable(const Channel& channel) {
 }
 
 inline QWORD framesToBytes(const Channel& channel, std::int64_t frames) {
-    return static_cast<QWORD>(std::max<std::int64_t>(0, frames)) * static_cast<QWORD>(channel.bytesPerFrame());
+    return static_cast<QWORD>(std::max<std::int64_t>(0, frames)) *
+           static_cast<QWORD>(channel.bytesPerFrame());
 }
 
 }  // namespace engine::api

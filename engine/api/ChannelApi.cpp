@@ -17,17 +17,20 @@ EXPORT float BASS_ChannelBytes2Seconds(DWORD handle, QWORD pos) {
 EXPORT QWORD BASS_ChannelSeconds2Bytes(DWORD handle, float pos) {
     return onChannel<QWORD>(handle, kFailQword, [&](Channel& channel) {
         if (!(pos >= 0.0f)) return fail(BASS_ERROR_ILLPARAM, kFailQword);
-        const auto frames = static_cast<std::int64_t>(std::floor(static_cast<double>(pos) * channel.sourceRate + 1e-6));
+        const auto frames =
+            static_cast<std::int64_t>(std::floor(static_cast<double>(pos) * channel.sourceRate + 1e-6));
         return succeed(framesToBytes(channel, frames));
     });
 }
 
 EXPORT DWORD BASS_ChannelGetDevice(DWORD handle) {
-    return onChannel<DWORD>(handle, kFailDword, [](Channel&) { return succeed(static_cast<DWORD>(E().device())); });
+    return onChannel<DWORD>(handle, kFailDword,
+                            [](Channel&) { return succeed(static_cast<DWORD>(E().device())); });
 }
 
 EXPORT DWORD BASS_ChannelIsActive(DWORD handle) {
-    return onChannel<DWORD>(handle, BASS_ACTIVE_STOPPED, [](Channel& channel) { return succeed(channel.activity()); });
+    return onChannel<DWORD>(handle, BASS_ACTIVE_STOPPED,
+                            [](Channel& channel) { return succeed(channel.activity()); });
 }
 
 EXPORT BOOL BASS_ChannelGetInfo(DWORD handle, BASS_CHANNELINFO* info) {
@@ -59,7 +62,8 @@ EXPORT BOOL BASS_ChannelPlay(DWORD handle, BOOL restart) {
         const bool wasPlaying = channel.isPlaying();
         if (restart) {
             if (!decoderReachable(channel)) return 0;
-            if (!channel.seekFrame(0, E().updatePeriodSeconds(), E().floatDsp())) return fail(BASS_ERROR_POSITION, 0);
+            if (!channel.seekFrame(0, E().updatePeriodSeconds(), E().floatDsp()))
+                return fail(BASS_ERROR_POSITION, 0);
         }
         channel.play();
         E().channelStarted(channel, wasPlaying);
@@ -127,7 +131,8 @@ EXPORT BOOL BASS_ChannelSet3DAttributes(DWORD, int, float, float, int, int, int)
 EXPORT BOOL BASS_ChannelGet3DAttributes(DWORD, DWORD*, float*, float*, DWORD*, DWORD*, DWORD*) {
     return unavailable<BOOL>(BASS_ERROR_NO3D, 0);
 }
-EXPORT BOOL BASS_ChannelSet3DPosition(DWORD, const BASS_3DVECTOR*, const BASS_3DVECTOR*, const BASS_3DVECTOR*) {
+EXPORT BOOL BASS_ChannelSet3DPosition(DWORD, const BASS_3DVECTOR*, const BASS_3DVECTOR*,
+                                      const BASS_3DVECTOR*) {
     return unavailable<BOOL>(BASS_ERROR_NO3D, 0);
 }
 EXPORT BOOL BASS_ChannelGet3DPosition(DWORD, BASS_3DVECTOR*, BASS_3DVECTOR*, BASS_3DVECTOR*) {
@@ -144,7 +149,8 @@ EXPORT BOOL BASS_ChannelSetPosition(DWORD handle, QWORD pos) {
         } else {
             frame = static_cast<std::int64_t>(pos / static_cast<QWORD>(channel.bytesPerFrame()));
         }
-        if (!channel.seekFrame(frame, E().updatePeriodSeconds(), E().floatDsp())) return fail(BASS_ERROR_POSITION, 0);
+        if (!channel.seekFrame(frame, E().updatePeriodSeconds(), E().floatDsp()))
+            return fail(BASS_ERROR_POSITION, 0);
         E().wakeDecoder();
         return succeed(1);
     });
@@ -171,10 +177,12 @@ EXPORT BOOL BASS_ChannelSetTempo(DWORD handle, float percent) {
 }
 
 EXPORT float BASS_ChannelGetTempo(DWORD handle) {
-    return onChannel<float>(handle, -1.0f, [](Channel& channel) { return succeed(static_cast<float>(channel.tempo() * 100.0)); });
+    return onChannel<float>(
+        handle, -1.0f, [](Channel& channel) { return succeed(static_cast<float>(channel.tempo() * 100.0)); });
 }
 
 EXPORT QWORD BASS_ChannelGetPosition(DWORD handle) {
-    return onChannel<QWORD>(handle, kFailQword,
-                            [](Channel& channel) { return succeed(framesToBytes(channel, E().audibleFrame(channel))); });
+    return onChannel<QWORD>(handle, kFailQword, [](Channel& channel) {
+        return succeed(framesToBytes(channel, E().audibleFrame(channel)));
+    });
 }

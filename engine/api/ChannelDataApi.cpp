@@ -34,7 +34,8 @@ EXPORT DWORD BASS_ChannelGetData(DWORD handle, void* buffer, DWORD length) {
 EXPORT HSYNC BASS_ChannelSetSync(DWORD handle, DWORD type, QWORD param, SYNCPROC proc, void* user) {
     return onChannel<HSYNC>(handle, 0, [&](Channel& channel) {
         const DWORD kind = type & ~BASS_SYNC_ONETIME;
-        if (proc == nullptr || (kind != BASS_SYNC_POS && kind != BASS_SYNC_END)) return fail<HSYNC>(BASS_ERROR_ILLTYPE, 0);
+        if (proc == nullptr || (kind != BASS_SYNC_POS && kind != BASS_SYNC_END))
+            return fail<HSYNC>(BASS_ERROR_ILLTYPE, 0);
         const HSYNC sync = E().nextSyncHandle();
         channel.addSync({sync, kind, param, proc, user, (type & BASS_SYNC_ONETIME) != 0});
         return succeed(sync);
@@ -73,11 +74,27 @@ EXPORT BOOL BASS_ChannelRemoveDSP(DWORD handle, HDSP dsp) {
     });
 }
 
-EXPORT BOOL BASS_ChannelSetEAXMix(DWORD, float) { return unavailable<BOOL>(BASS_ERROR_NOEAX, 0); }
-EXPORT BOOL BASS_ChannelGetEAXMix(DWORD, float*) { return unavailable<BOOL>(BASS_ERROR_NOEAX, 0); }
-EXPORT BOOL BASS_ChannelSetLink(DWORD, DWORD) { return unavailable<BOOL>(BASS_ERROR_NOTAVAIL, 0); }
-EXPORT BOOL BASS_ChannelRemoveLink(DWORD, DWORD) { return unavailable<BOOL>(BASS_ERROR_NOTAVAIL, 0); }
-EXPORT HFX BASS_ChannelSetFX(DWORD, DWORD, int) { return unavailable<HFX>(BASS_ERROR_NOFX, 0); }
-EXPORT BOOL BASS_ChannelRemoveFX(DWORD, HFX) { return unavailable<BOOL>(BASS_ERROR_NOFX, 0); }
-EXPORT BOOL BASS_FXSetParameters(HFX, const void*) { return unavailable<BOOL>(BASS_ERROR_NOFX, 0); }
-EXPORT BOOL BASS_FXGetParameters(HFX, void*) { return unavailable<BOOL>(BASS_ERROR_NOFX, 0); }
+EXPORT BOOL BASS_ChannelSetEAXMix(DWORD, float) {
+    return unavailable<BOOL>(BASS_ERROR_NOEAX, 0);
+}
+EXPORT BOOL BASS_ChannelGetEAXMix(DWORD, float*) {
+    return unavailable<BOOL>(BASS_ERROR_NOEAX, 0);
+}
+EXPORT BOOL BASS_ChannelSetLink(DWORD, DWORD) {
+    return unavailable<BOOL>(BASS_ERROR_NOTAVAIL, 0);
+}
+EXPORT BOOL BASS_ChannelRemoveLink(DWORD, DWORD) {
+    return unavailable<BOOL>(BASS_ERROR_NOTAVAIL, 0);
+}
+EXPORT HFX BASS_ChannelSetFX(DWORD, DWORD, int) {
+    return unavailable<HFX>(BASS_ERROR_NOFX, 0);
+}
+EXPORT BOOL BASS_ChannelRemoveFX(DWORD, HFX) {
+    return unavailable<BOOL>(BASS_ERROR_NOFX, 0);
+}
+EXPORT BOOL BASS_FXSetParameters(HFX, const void*) {
+    return unavailable<BOOL>(BASS_ERROR_NOFX, 0);
+}
+EXPORT BOOL BASS_FXGetParameters(HFX, void*) {
+    return unavailable<BOOL>(BASS_ERROR_NOFX, 0);
+}

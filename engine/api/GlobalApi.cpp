@@ -10,7 +10,8 @@ using namespace engine::api;
 
 EXPORT DWORD BASS_SetConfig(DWORD option, DWORD value) {
     return exported<DWORD>(kFailDword, [&] {
-        if (option == BASS_CONFIG_GVOL_STREAM || option == BASS_CONFIG_GVOL_MUSIC || option == BASS_CONFIG_GVOL_SAMPLE) {
+        if (option == BASS_CONFIG_GVOL_STREAM || option == BASS_CONFIG_GVOL_MUSIC ||
+            option == BASS_CONFIG_GVOL_SAMPLE) {
             value = std::min<DWORD>(value, 100);
         }
         if (option > 64) return fail(BASS_ERROR_ILLTYPE, kFailDword);
@@ -23,13 +24,18 @@ EXPORT DWORD BASS_GetConfig(DWORD option) {
     return exported<DWORD>(kFailDword, [&] {
         if (const auto value = E().config(option)) return succeed(*value);
         switch (option) {
-            case BASS_CONFIG_BUFFER: return succeed<DWORD>(500);
-            case BASS_CONFIG_UPDATEPERIOD: return succeed<DWORD>(100);
+            case BASS_CONFIG_BUFFER:
+                return succeed<DWORD>(500);
+            case BASS_CONFIG_UPDATEPERIOD:
+                return succeed<DWORD>(100);
             case BASS_CONFIG_GVOL_SAMPLE:
             case BASS_CONFIG_GVOL_STREAM:
-            case BASS_CONFIG_GVOL_MUSIC: return succeed<DWORD>(100);
-            case BASS_CONFIG_FLOATDSP: return succeed<DWORD>(0);
-            default: return fail(BASS_ERROR_ILLTYPE, kFailDword);
+            case BASS_CONFIG_GVOL_MUSIC:
+                return succeed<DWORD>(100);
+            case BASS_CONFIG_FLOATDSP:
+                return succeed<DWORD>(0);
+            default:
+                return fail(BASS_ERROR_ILLTYPE, kFailDword);
         }
     });
 }
@@ -126,9 +132,15 @@ BOOL setOutputPaused(bool paused) {
 
 }  // namespace
 
-EXPORT BOOL BASS_Start(void) { return setOutputPaused(false); }
-EXPORT BOOL BASS_Stop(void) { return setOutputPaused(true); }
-EXPORT BOOL BASS_Pause(void) { return setOutputPaused(true); }
+EXPORT BOOL BASS_Start(void) {
+    return setOutputPaused(false);
+}
+EXPORT BOOL BASS_Stop(void) {
+    return setOutputPaused(true);
+}
+EXPORT BOOL BASS_Pause(void) {
+    return setOutputPaused(true);
+}
 
 EXPORT BOOL BASS_SetVolume(DWORD volume) {
     return exported<BOOL>(0, [&] {
@@ -148,8 +160,12 @@ EXPORT DWORD BASS_GetVolume(void) {
 
 // ---------------------------------------------------------------- 3D and EAX: not available
 
-EXPORT BOOL BASS_Set3DFactors(float, float, float) { return unavailable<BOOL>(BASS_ERROR_NO3D, 0); }
-EXPORT BOOL BASS_Get3DFactors(float*, float*, float*) { return unavailable<BOOL>(BASS_ERROR_NO3D, 0); }
+EXPORT BOOL BASS_Set3DFactors(float, float, float) {
+    return unavailable<BOOL>(BASS_ERROR_NO3D, 0);
+}
+EXPORT BOOL BASS_Get3DFactors(float*, float*, float*) {
+    return unavailable<BOOL>(BASS_ERROR_NO3D, 0);
+}
 EXPORT BOOL BASS_Set3DPosition(const BASS_3DVECTOR*, const BASS_3DVECTOR*, const BASS_3DVECTOR*,
                                const BASS_3DVECTOR*) {
     return unavailable<BOOL>(BASS_ERROR_NO3D, 0);
@@ -157,6 +173,12 @@ EXPORT BOOL BASS_Set3DPosition(const BASS_3DVECTOR*, const BASS_3DVECTOR*, const
 EXPORT BOOL BASS_Get3DPosition(BASS_3DVECTOR*, BASS_3DVECTOR*, BASS_3DVECTOR*, BASS_3DVECTOR*) {
     return unavailable<BOOL>(BASS_ERROR_NO3D, 0);
 }
-EXPORT void BASS_Apply3D(void) { unavailable<BOOL>(BASS_ERROR_NO3D, 0); }
-EXPORT BOOL BASS_SetEAXParameters(int, float, float, float) { return unavailable<BOOL>(BASS_ERROR_NOEAX, 0); }
-EXPORT BOOL BASS_GetEAXParameters(DWORD*, float*, float*, float*) { return unavailable<BOOL>(BASS_ERROR_NOEAX, 0); }
+EXPORT void BASS_Apply3D(void) {
+    unavailable<BOOL>(BASS_ERROR_NO3D, 0);
+}
+EXPORT BOOL BASS_SetEAXParameters(int, float, float, float) {
+    return unavailable<BOOL>(BASS_ERROR_NOEAX, 0);
+}
+EXPORT BOOL BASS_GetEAXParameters(DWORD*, float*, float*, float*) {
+    return unavailable<BOOL>(BASS_ERROR_NOEAX, 0);
+}

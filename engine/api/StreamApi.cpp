@@ -47,7 +47,8 @@ EXPORT HSTREAM BASS_StreamCreateURL(const char*, DWORD, DWORD, void*, void*) {
     return unavailable<HSTREAM>(BASS_ERROR_NONET, 0);
 }
 
-EXPORT HSTREAM BASS_StreamCreateFileUser(BOOL /*buffered*/, DWORD flags, const BASS_FILEPROCS* procs, void* user) {
+EXPORT HSTREAM BASS_StreamCreateFileUser(BOOL /*buffered*/, DWORD flags, const BASS_FILEPROCS* procs,
+                                         void* user) {
     return exported<HSTREAM>(0, [&] {
         if (!E().initialized()) return fail<HSTREAM>(BASS_ERROR_INIT, 0);
         if (procs == nullptr || procs->read == nullptr) return fail<HSTREAM>(BASS_ERROR_ILLPARAM, 0);
@@ -59,18 +60,24 @@ EXPORT HSTREAM BASS_StreamCreateFileUser(BOOL /*buffered*/, DWORD flags, const B
 }
 
 EXPORT BOOL BASS_StreamFree(HSTREAM handle) {
-    return onChannel<BOOL>(handle, 0, [&](Channel& channel) {
-        if (!decoderReachable(channel)) return 0;
-        if (!E().removeChannel(handle, Channel::Kind::stream)) return fail(BASS_ERROR_HANDLE, 0);
-        return succeed(1);
-    }, Want::stream);
+    return onChannel<BOOL>(
+        handle, 0,
+        [&](Channel& channel) {
+            if (!decoderReachable(channel)) return 0;
+            if (!E().removeChannel(handle, Channel::Kind::stream)) return fail(BASS_ERROR_HANDLE, 0);
+            return succeed(1);
+        },
+        Want::stream);
 }
 
 EXPORT QWORD BASS_StreamGetLength(HSTREAM handle) {
-    return onChannel<QWORD>(handle, kFailQword, [](Channel& channel) {
-        if (channel.lengthFrames < 0) return fail(BASS_ERROR_NOTAVAIL, kFailQword);
-        return succeed(framesToBytes(channel, channel.lengthFrames));
-    }, Want::stream);
+    return onChannel<QWORD>(
+        handle, kFailQword,
+        [](Channel& channel) {
+            if (channel.lengthFrames < 0) return fail(BASS_ERROR_NOTAVAIL, kFailQword);
+            return succeed(framesToBytes(channel, channel.lengthFrames));
+        },
+        Want::stream);
 }
 
 EXPORT const char* BASS_StreamGetTags(HSTREAM handle, DWORD tags) {
@@ -87,10 +94,13 @@ EXPORT QWORD BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode) {
     return onChannel<QWORD>(handle, kFailQword, [&](Channel& channel) {
         if (!decoderReachable(channel)) return kFailQword;
         switch (mode) {
-            case BASS_FILEPOS_DECODE: return succeed<QWORD>(channel.sourcePosition());
+            case BASS_FILEPOS_DECODE:
+                return succeed<QWORD>(channel.sourcePosition());
             case BASS_FILEPOS_DOWNLOAD:
-            case BASS_FILEPOS_END: return succeed<QWORD>(channel.sourceSize());
-            default: return fail(BASS_ERROR_ILLPARAM, kFailQword);
+            case BASS_FILEPOS_END:
+                return succeed<QWORD>(channel.sourceSize());
+            default:
+                return fail(BASS_ERROR_ILLPARAM, kFailQword);
         }
     });
 }
@@ -100,10 +110,24 @@ EXPORT QWORD BASS_StreamGetFilePosition(HSTREAM handle, DWORD mode) {
 EXPORT HSAMPLE BASS_SampleLoad(BOOL, const void*, DWORD, DWORD, DWORD, DWORD) {
     return unavailable<HSAMPLE>(BASS_ERROR_NOTAVAIL, 0);
 }
-EXPORT void* BASS_SampleCreate(DWORD, DWORD, DWORD, DWORD) { return unavailable<void*>(BASS_ERROR_NOTAVAIL, nullptr); }
-EXPORT HSAMPLE BASS_SampleCreateDone(void) { return unavailable<HSAMPLE>(BASS_ERROR_NOTAVAIL, 0); }
-EXPORT BOOL BASS_SampleFree(HSAMPLE) { return unavailable<BOOL>(BASS_ERROR_HANDLE, 0); }
-EXPORT BOOL BASS_SampleGetInfo(HSAMPLE, BASS_SAMPLE*) { return unavailable<BOOL>(BASS_ERROR_HANDLE, 0); }
-EXPORT BOOL BASS_SampleSetInfo(HSAMPLE, const BASS_SAMPLE*) { return unavailable<BOOL>(BASS_ERROR_HANDLE, 0); }
-EXPORT HCHANNEL BASS_SampleGetChannel(HSAMPLE, BOOL) { return unavailable<HCHANNEL>(BASS_ERROR_HANDLE, 0); }
-EXPORT BOOL BASS_SampleStop(HSAMPLE) { return unavailable<BOOL>(BASS_ERROR_HANDLE, 0); }
+EXPORT void* BASS_SampleCreate(DWORD, DWORD, DWORD, DWORD) {
+    return unavailable<void*>(BASS_ERROR_NOTAVAIL, nullptr);
+}
+EXPORT HSAMPLE BASS_SampleCreateDone(void) {
+    return unavailable<HSAMPLE>(BASS_ERROR_NOTAVAIL, 0);
+}
+EXPORT BOOL BASS_SampleFree(HSAMPLE) {
+    return unavailable<BOOL>(BASS_ERROR_HANDLE, 0);
+}
+EXPORT BOOL BASS_SampleGetInfo(HSAMPLE, BASS_SAMPLE*) {
+    return unavailable<BOOL>(BASS_ERROR_HANDLE, 0);
+}
+EXPORT BOOL BASS_SampleSetInfo(HSAMPLE, const BASS_SAMPLE*) {
+    return unavailable<BOOL>(BASS_ERROR_HANDLE, 0);
+}
+EXPORT HCHANNEL BASS_SampleGetChannel(HSAMPLE, BOOL) {
+    return unavailable<HCHANNEL>(BASS_ERROR_HANDLE, 0);
+}
+EXPORT BOOL BASS_SampleStop(HSAMPLE) {
+    return unavailable<BOOL>(BASS_ERROR_HANDLE, 0);
+}

@@ -145,8 +145,8 @@ typedef DWORD HFX;
 #define BASS_STREAMPROC_END 0x80000000
 
 typedef struct {
-    DWORD size;     /* size of this structure */
-    DWORD flags;    /* device capabilities */
+    DWORD size;  /* size of this structure */
+    DWORD flags; /* device capabilities */
     DWORD hwsize;
     DWORD hwfree;
     DWORD freesam;
@@ -154,12 +154,12 @@ typedef struct {
     DWORD minrate;
     DWORD maxrate;
     BOOL eax;
-    DWORD minbuf;   /* recommended minimum buffer length, ms */
+    DWORD minbuf; /* recommended minimum buffer length, ms */
     DWORD dsver;
-    DWORD latency;  /* output latency, ms */
+    DWORD latency; /* output latency, ms */
     DWORD initflags;
     DWORD speakers;
-    DWORD freq;     /* output rate */
+    DWORD freq; /* output rate */
 } BASS_INFO;
 
 typedef struct {
@@ -172,10 +172,10 @@ typedef struct {
 } BASS_RECORDINFO;
 
 typedef struct {
-    DWORD freq;   /* the channel's own sample rate */
+    DWORD freq; /* the channel's own sample rate */
     DWORD chans;
     DWORD flags;
-    DWORD ctype;  /* BASS_CTYPE_* */
+    DWORD ctype; /* BASS_CTYPE_* */
 } BASS_CHANNELINFO;
 
 #define BASS_CTYPE_SAMPLE 1
@@ -196,7 +196,9 @@ typedef struct {
     DWORD iangle, oangle, outvol, vam, priority;
 } BASS_SAMPLE;
 
-typedef struct { float x, y, z; } BASS_3DVECTOR;
+typedef struct {
+    float x, y, z;
+} BASS_3DVECTOR;
 
 /* Callbacks. The user value is handed back unchanged. */
 typedef DWORD (*STREAMPROC)(HSTREAM handle, void* buffer, DWORD length, void* user);
@@ -300,9 +302,10 @@ BOOL BASS_ChannelGetAttributes(DWORD handle, DWORD* freq, DWORD* volume, int* pa
    BASS_ChannelIsSliding reports it only then. */
 BOOL BASS_ChannelSlideAttributes(DWORD handle, int freq, int volume, int pan, DWORD time);
 DWORD BASS_ChannelIsSliding(DWORD handle);
-BOOL BASS_ChannelSet3DAttributes(DWORD handle, int mode, float min, float max, int iangle, int oangle, int outvol);
-BOOL BASS_ChannelGet3DAttributes(DWORD handle, DWORD* mode, float* min, float* max, DWORD* iangle, DWORD* oangle,
-                                 DWORD* outvol);
+BOOL BASS_ChannelSet3DAttributes(DWORD handle, int mode, float min, float max, int iangle, int oangle,
+                                 int outvol);
+BOOL BASS_ChannelGet3DAttributes(DWORD handle, DWORD* mode, float* min, float* max, DWORD* iangle,
+                                 DWORD* oangle, DWORD* outvol);
 BOOL BASS_ChannelSet3DPosition(DWORD handle, const BASS_3DVECTOR* pos, const BASS_3DVECTOR* orient,
                                const BASS_3DVECTOR* vel);
 BOOL BASS_ChannelGet3DPosition(DWORD handle, BASS_3DVECTOR* pos, BASS_3DVECTOR* orient, BASS_3DVECTOR* vel);

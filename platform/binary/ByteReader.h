@@ -58,8 +58,7 @@ private:
         }
         std::uint64_t value = 0;
         for (int i = 0; i < byteCount; ++i) {
-            value |= static_cast<std::uint64_t>(data_[position_ + static_cast<std::size_t>(i)])
-                     << (8 * i);
+            value |= static_cast<std::uint64_t>(data_[position_ + static_cast<std::size_t>(i)]) << (8 * i);
         }
         position_ += static_cast<std::size_t>(byteCount);
         return value;

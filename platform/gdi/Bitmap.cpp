@@ -19,8 +19,7 @@ Bitmap Bitmap::color(int width, int height, ColorRef fill) {
     if (!validSize(width, height)) return bitmap;
     bitmap.width_ = width;
     bitmap.height_ = height;
-    bitmap.colorPixels_.assign(static_cast<std::size_t>(width) * height,
-                               pixelFromRgb(colorToRgb(fill)));
+    bitmap.colorPixels_.assign(static_cast<std::size_t>(width) * height, pixelFromRgb(colorToRgb(fill)));
     return bitmap;
 }
 

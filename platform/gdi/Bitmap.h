@@ -39,9 +39,7 @@ public:
 
     // Raw rows for the raster layer. Colour rows hold 0xFFRRGGBB pixels, monochrome rows 0 or 1.
     Pixel* colorRow(int y) { return colorPixels_.data() + static_cast<std::size_t>(y) * width_; }
-    const Pixel* colorRow(int y) const {
-        return colorPixels_.data() + static_cast<std::size_t>(y) * width_;
-    }
+    const Pixel* colorRow(int y) const { return colorPixels_.data() + static_cast<std::size_t>(y) * width_; }
     std::uint8_t* monoRow(int y) { return monoBits_.data() + static_cast<std::size_t>(y) * width_; }
     const std::uint8_t* monoRow(int y) const {
         return monoBits_.data() + static_cast<std::size_t>(y) * width_;

@@ -16,7 +16,9 @@ constexpr std::uint32_t kCompressionRgb = 0;
 constexpr std::uint32_t kCompressionBitfields = 3;
 constexpr std::int64_t kMaxDimension = 32768;
 
-BmpReadResult failure(std::string message) { return BmpReadResult{Bitmap(), std::move(message)}; }
+BmpReadResult failure(std::string message) {
+    return BmpReadResult{Bitmap(), std::move(message)};
+}
 
 struct Header {
     std::int64_t width = 0;
@@ -89,10 +91,12 @@ std::optional<std::string> unsupported(const Header& header) {
         return "unsupported BMP bit depth " + std::to_string(bits);
     }
     const bool bitfieldsAllowed = (bits == 16 || bits == 32);
-    if (header.compression != kCompressionRgb && !(header.compression == kCompressionBitfields && bitfieldsAllowed)) {
+    if (header.compression != kCompressionRgb &&
+        !(header.compression == kCompressionBitfields && bitfieldsAllowed)) {
         return "compressed BMP files are not supported";
     }
-    if (header.width <= 0 || header.height <= 0 || header.width > kMaxDimension || header.height > kMaxDimension) {
+    if (header.width <= 0 || header.height <= 0 || header.width > kMaxDimension ||
+        header.height > kMaxDimension) {
         return "BMP image has an invalid size";
     }
     return std::nullopt;
@@ -106,7 +110,8 @@ bool readPalette(binary::ByteReader& reader, const Header& header, std::uint32_t
     std::uint32_t entries = header.paletteEntries == 0 ? maximumEntries : header.paletteEntries;
     if (entries > maximumEntries) entries = maximumEntries;
     const std::uint64_t paletteOffset = 14ull + headerSize;
-    auto paletteBytes = reader.bytesAt(paletteOffset, static_cast<std::uint64_t>(entries) * header.paletteEntrySize);
+    auto paletteBytes =
+        reader.bytesAt(paletteOffset, static_cast<std::uint64_t>(entries) * header.paletteEntrySize);
     if (!reader.ok()) return false;
     for (std::uint32_t i = 0; i < entries; ++i) {
         const std::size_t at = static_cast<std::size_t>(i) * header.paletteEntrySize;
@@ -117,25 +122,33 @@ bool readPalette(binary::ByteReader& reader, const Header& header, std::uint32_t
 
 // The colour of pixel `x` of a row of an image that is not black and white; an index outside the
 // palette is black.
-ColorRef pixelColor(const std::uint8_t* line, int x, const Header& header, const std::vector<ColorRef>& palette) {
-    const auto paletteColor = [&palette](std::uint32_t index) { return index < palette.size() ? palette[index] : clBlack; };
+ColorRef pixelColor(const std::uint8_t* line, int x, const Header& header,
+                    const std::vector<ColorRef>& palette) {
+    const auto paletteColor = [&palette](std::uint32_t index) {
+        return index < palette.size() ? palette[index] : clBlack;
+    };
     switch (header.bitsPerPixel) {
-        case 1: return paletteColor((line[x / 8] >> (7 - x % 8)) & 1u);
-        case 4: return paletteColor((line[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0Fu);
-        case 8: return paletteColor(line[x]);
+        case 1:
+            return paletteColor((line[x / 8] >> (7 - x % 8)) & 1u);
+        case 4:
+            return paletteColor((line[x / 2] >> (x % 2 == 0 ? 4 : 0)) & 0x0Fu);
+        case 8:
+            return paletteColor(line[x]);
         case 16: {
             const std::uint32_t value = line[2 * x] | (line[2 * x + 1] << 8);
             return rgb(maskedChannel(value, header.redMask), maskedChannel(value, header.greenMask),
                        maskedChannel(value, header.blueMask));
         }
-        case 24: return rgb(line[3 * x + 2], line[3 * x + 1], line[3 * x]);
+        case 24:
+            return rgb(line[3 * x + 2], line[3 * x + 1], line[3 * x]);
         case 32: {
             const std::uint32_t value = line[4 * x] | (line[4 * x + 1] << 8) | (line[4 * x + 2] << 16) |
                                         (static_cast<std::uint32_t>(line[4 * x + 3]) << 24);
             return rgb(maskedChannel(value, header.redMask), maskedChannel(value, header.greenMask),
                        maskedChannel(value, header.blueMask));
         }
-        default: return clBlack;
+        default:
+            return clBlack;
     }
 }
 
@@ -195,7 +208,9 @@ BmpReadResult readBmpFile(const QString& path) {
     return readBmp(file.readAll());
 }
 
-QByteArray encodeBmp24(const Bitmap& bitmap) { return encodeBmp(bitmap, 24); }
+QByteArray encodeBmp24(const Bitmap& bitmap) {
+    return encodeBmp(bitmap, 24);
+}
 
 QByteArray encodeBmp(const Bitmap& bitmap, int bitsPerPixel) {
     if (bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 24) return {};

@@ -18,9 +18,15 @@ constexpr ColorRef kSystemColorFlag = 0xFF000000;
 constexpr ColorRef rgb(int red, int green, int blue) {
     return static_cast<ColorRef>((red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16));
 }
-constexpr int redOf(ColorRef c) { return static_cast<int>(c & 0xFF); }
-constexpr int greenOf(ColorRef c) { return static_cast<int>((c >> 8) & 0xFF); }
-constexpr int blueOf(ColorRef c) { return static_cast<int>((c >> 16) & 0xFF); }
+constexpr int redOf(ColorRef c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int greenOf(ColorRef c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int blueOf(ColorRef c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
 
 // System colour indices, with the numbers of the classic desktop.
 enum SystemColor : int {
@@ -47,7 +53,9 @@ enum SystemColor : int {
     COLOR_INFOBK = 24,
 };
 
-constexpr ColorRef systemColor(int index) { return kSystemColorFlag | static_cast<ColorRef>(index); }
+constexpr ColorRef systemColor(int index) {
+    return kSystemColorFlag | static_cast<ColorRef>(index);
+}
 
 // The named colours the forms use.
 constexpr ColorRef clBlack = rgb(0, 0, 0);

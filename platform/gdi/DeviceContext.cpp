@@ -8,7 +8,9 @@ namespace gdi {
 
 namespace {
 
-std::uint32_t monoWord(bool bit) { return bit ? ~0u : 0u; }
+std::uint32_t monoWord(bool bit) {
+    return bit ? ~0u : 0u;
+}
 
 bool nearestIsWhite(ColorRef rgbColor) {
     const int brightness = redOf(rgbColor) * 30 + greenOf(rgbColor) * 59 + blueOf(rgbColor) * 11;
@@ -60,7 +62,9 @@ Brush DeviceContext::setBrush(Brush brush) {
     return previous;
 }
 
-void DeviceContext::setFont(const FontSpec& font) { font_ = font; }
+void DeviceContext::setFont(const FontSpec& font) {
+    font_ = font;
+}
 
 int DeviceContext::setMapMode(int mode) {
     const int previous = mapMode_;
@@ -86,7 +90,9 @@ ColorRef DeviceContext::pixel(int x, int y) const {
     return surface_->pixelColor(x + origin_.x, y + origin_.y);
 }
 
-void DeviceContext::setPixel(int x, int y, ColorRef color) { plot(x, y, colorToRgb(color)); }
+void DeviceContext::setPixel(int x, int y, ColorRef color) {
+    plot(x, y, colorToRgb(color));
+}
 
 void DeviceContext::fillSurfaceRect(const Rect& logical, ColorRef color) {
     const Rect area = logical.offset(origin_.x, origin_.y).intersected(clipInSurface());
@@ -229,8 +235,8 @@ void DeviceContext::drawFocusRect(const Rect& rect) {
     }
 }
 
-bool DeviceContext::bitBlt(int x, int y, int width, int height, const DeviceContext* source,
-                           int sourceX, int sourceY, RasterOp rop) {
+bool DeviceContext::bitBlt(int x, int y, int width, int height, const DeviceContext* source, int sourceX,
+                           int sourceY, RasterOp rop) {
     if (surface_ == nullptr || surface_->isEmpty() || width <= 0 || height <= 0) return false;
     const bool needSource = usesSource(rop);
     if (needSource && (source == nullptr || source->surface_ == nullptr || source->surface_->isEmpty())) {
@@ -240,7 +246,8 @@ bool DeviceContext::bitBlt(int x, int y, int width, int height, const DeviceCont
 
     const bool destinationMono = surface_->isMonochrome();
     const ColorRef brushRgb = colorToRgb(brush_.color);
-    const std::uint32_t pattern = destinationMono ? monoWord(nearestIsWhite(brushRgb)) : pixelFromRgb(brushRgb);
+    const std::uint32_t pattern =
+        destinationMono ? monoWord(nearestIsWhite(brushRgb)) : pixelFromRgb(brushRgb);
     const std::uint8_t table = truthTableOf(rop);
 
     const Bitmap* sourceBitmap = needSource ? source->surface_ : nullptr;

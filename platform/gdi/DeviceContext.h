@@ -123,8 +123,8 @@ public:
     // Width and height of one line of text in the current font.
     Size textExtent(const QString& text) const;
 
-    bool bitBlt(int x, int y, int width, int height, const DeviceContext* source, int sourceX,
-                int sourceY, RasterOp rop);
+    bool bitBlt(int x, int y, int width, int height, const DeviceContext* source, int sourceX, int sourceY,
+                RasterOp rop);
     bool patBlt(int x, int y, int width, int height, RasterOp rop) {
         return bitBlt(x, y, width, height, nullptr, 0, 0, rop);
     }

@@ -27,7 +27,9 @@ constexpr RasterOp WHITENESS = 0x00FF0062;
 // as the ternary operations are, by its reverse-Polish formula: D ^ (S & (P ^ D)).
 constexpr RasterOp ROP_DSPDxax = 0x00E20746;
 
-constexpr std::uint8_t truthTableOf(RasterOp rop) { return static_cast<std::uint8_t>((rop >> 16) & 0xFF); }
+constexpr std::uint8_t truthTableOf(RasterOp rop) {
+    return static_cast<std::uint8_t>((rop >> 16) & 0xFF);
+}
 
 // Whether the result depends on the source (or the pattern): the table differs when S (P) flips.
 constexpr bool usesSource(RasterOp rop) {
@@ -40,20 +42,33 @@ constexpr bool usesPattern(RasterOp rop) {
 }
 
 // Applies the truth table to every bit of the three operands.
-constexpr std::uint32_t applyTruthTable(std::uint8_t table, std::uint32_t p, std::uint32_t s, std::uint32_t d) {
+constexpr std::uint32_t applyTruthTable(std::uint8_t table, std::uint32_t p, std::uint32_t s,
+                                        std::uint32_t d) {
     switch (table) {  // the common codes, for speed
-        case 0xCC: return s;
-        case 0x33: return ~s;
-        case 0x88: return s & d;
-        case 0xEE: return s | d;
-        case 0x66: return s ^ d;
-        case 0xF0: return p;
-        case 0x5A: return p ^ d;
-        case 0x55: return ~d;
-        case 0x00: return 0;
-        case 0xFF: return ~0u;
-        case 0xE2: return (s & p) | (~s & d);
-        default: break;
+        case 0xCC:
+            return s;
+        case 0x33:
+            return ~s;
+        case 0x88:
+            return s & d;
+        case 0xEE:
+            return s | d;
+        case 0x66:
+            return s ^ d;
+        case 0xF0:
+            return p;
+        case 0x5A:
+            return p ^ d;
+        case 0x55:
+            return ~d;
+        case 0x00:
+            return 0;
+        case 0xFF:
+            return ~0u;
+        case 0xE2:
+            return (s & p) | (~s & d);
+        default:
+            break;
     }
     std::uint32_t result = 0;
     for (int index = 0; index < 8; ++index) {

@@ -28,11 +28,14 @@ std::function<void(const AccessEvent&)>& observer() {
     return function;
 }
 
-void report(AccessEvent::Kind kind, const QString& key, const QString& value, std::uint32_t access, bool succeeded) {
+void report(AccessEvent::Kind kind, const QString& key, const QString& value, std::uint32_t access,
+            bool succeeded) {
     if (observer()) observer()(AccessEvent{kind, key, value, access, succeeded});
 }
 
-QString keyId(const QString& path) { return path.toLower(); }
+QString keyId(const QString& path) {
+    return path.toLower();
+}
 
 QString escapeText(const QString& text) {
     QString out = text;
@@ -50,7 +53,8 @@ QString hexBytes(const std::vector<std::uint8_t>& data) {
 // A string value is written as text when it is valid narrow text ending in one NUL.
 bool printableString(const Value& value, QString& text) {
     if (value.data.empty() || value.data.back() != 0) return false;
-    const QByteArray bytes(reinterpret_cast<const char*>(value.data.data()), static_cast<int>(value.data.size()) - 1);
+    const QByteArray bytes(reinterpret_cast<const char*>(value.data.data()),
+                           static_cast<int>(value.data.size()) - 1);
     if (bytes.contains('\0') || bytes.contains('\n') || bytes.contains('\r')) return false;
     text = QString::fromUtf8(bytes);
     return text.toUtf8() == bytes;
@@ -58,7 +62,8 @@ bool printableString(const Value& value, QString& text) {
 
 QString formatValue(const Value& value) {
     QString text;
-    if (value.type == REG_SZ && printableString(value, text)) return QLatin1Char('"') + escapeText(text) + QLatin1Char('"');
+    if (value.type == REG_SZ && printableString(value, text))
+        return QLatin1Char('"') + escapeText(text) + QLatin1Char('"');
     if (value.type == REG_DWORD && value.data.size() == 4) {
         const std::uint32_t number = value.data[0] | (value.data[1] << 8) | (value.data[2] << 16) |
                                      (static_cast<std::uint32_t>(value.data[3]) << 24);
@@ -226,7 +231,8 @@ QString formatHive(const Hive& hive) {
     for (const auto& [path, values] : hive.keys) {
         out += QStringLiteral("\n[") + kRoot + path + QStringLiteral("]\n");
         for (const auto& [name, value] : values) {
-            const QString label = name.isEmpty() ? QStringLiteral("@") : QLatin1Char('"') + escapeText(name) + QLatin1Char('"');
+            const QString label =
+                name.isEmpty() ? QStringLiteral("@") : QLatin1Char('"') + escapeText(name) + QLatin1Char('"');
             out += label + QLatin1Char('=') + formatValue(value) + QLatin1Char('\n');
         }
     }
@@ -288,14 +294,20 @@ QString hiveFilePath() {
     return config + QStringLiteral("/quillon/HKEY_CURRENT_USER.reg");
 }
 
-void setHiveFilePath(const QString& path) { customPath() = path; }
+void setHiveFilePath(const QString& path) {
+    customPath() = path;
+}
 
-void setAccessObserver(std::function<void(const AccessEvent&)> function) { observer() = std::move(function); }
+void setAccessObserver(std::function<void(const AccessEvent&)> function) {
+    observer() = std::move(function);
+}
 
 Key::Key(QString path, std::uint32_t access, std::map<QString, Value> values)
     : path_(std::move(path)), access_(access), values_(std::move(values)) {}
 
-Key::~Key() { close(); }
+Key::~Key() {
+    close();
+}
 
 void Key::close() {
     if (!open_) return;

@@ -14,7 +14,9 @@ std::map<QString, QByteArray>& addedResources() {
     static std::map<QString, QByteArray> added;
     return added;
 }
-QString keyOf(const QString& kind, const QString& name) { return kind.toUpper() + QLatin1Char('/') + name.toUpper(); }
+QString keyOf(const QString& kind, const QString& name) {
+    return kind.toUpper() + QLatin1Char('/') + name.toUpper();
+}
 }  // namespace
 
 void addResource(const QString& kind, const QString& name, const QByteArray& bytes) {

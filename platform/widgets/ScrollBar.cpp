@@ -40,15 +40,18 @@ void ScrollBar::mousePressEvent(QMouseEvent* event) {
         QStyleOptionSlider option;
         initStyleOption(&option);
         const QPoint at = event->position().toPoint();
-        const QStyle::SubControl hit = style()->hitTestComplexControl(QStyle::CC_ScrollBar, &option, at, this);
-        if (hit == QStyle::SC_ScrollBarAddPage || hit == QStyle::SC_ScrollBarSubPage || hit == QStyle::SC_ScrollBarSlider) {
-            const QRect groove = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, this);
-            const QRect handle = style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
+        const QStyle::SubControl hit =
+            style()->hitTestComplexControl(QStyle::CC_ScrollBar, &option, at, this);
+        if (hit == QStyle::SC_ScrollBarAddPage || hit == QStyle::SC_ScrollBarSubPage ||
+            hit == QStyle::SC_ScrollBarSlider) {
+            const QRect groove =
+                style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, this);
+            const QRect handle =
+                style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
             // The handle's middle goes under the pointer.
             const int span = groove.width() - handle.width();
-            const int target = QStyle::sliderValueFromPosition(minimum(), maximum(),
-                                                               at.x() - groove.x() - handle.width() / 2, span,
-                                                               option.upsideDown);
+            const int target = QStyle::sliderValueFromPosition(
+                minimum(), maximum(), at.x() - groove.x() - handle.width() / 2, span, option.upsideDown);
             if (hasFocus() || focusPolicy() & Qt::ClickFocus) setFocus(Qt::MouseFocusReason);
             // As every user action: the notification first, then the bar takes its new place.
             if (OnScroll) OnScroll();

@@ -104,8 +104,13 @@ void WindowlessHost::paintBackground(gdi::Bitmap& buffer, const gdi::Rect& area)
     // Show the parent's own look (its background and frame, without its children) beneath us.
     // Rendering the parent is most of a repaint's cost, and the displays above repaint many times
     // a second, so its look is kept until anything it depends on changes.
-    const ParentLook look{geometry(), parent->size(), parent->palette().cacheKey(), parent->isEnabled(),
-                          parent->style(), parent->property("title").toString(), palette().color(QPalette::Window),
+    const ParentLook look{geometry(),
+                          parent->size(),
+                          parent->palette().cacheKey(),
+                          parent->isEnabled(),
+                          parent->style(),
+                          parent->property("title").toString(),
+                          palette().color(QPalette::Window),
                           parent->isActiveWindow()};
     if (parentImage_.isNull() || !(look == parentLook_)) {
         parentLook_ = look;
@@ -114,7 +119,8 @@ void WindowlessHost::paintBackground(gdi::Bitmap& buffer, const gdi::Rect& area)
         parent->render(&parentImage_, QPoint(), QRegion(geometry()), QWidget::DrawWindowBackground);
     }
     for (int y = 0; y < area.height(); ++y) {
-        const auto* row = reinterpret_cast<const gdi::Pixel*>(parentImage_.constScanLine(area.top + y)) + area.left;
+        const auto* row =
+            reinterpret_cast<const gdi::Pixel*>(parentImage_.constScanLine(area.top + y)) + area.left;
         std::copy_n(row, area.width(), buffer.colorRow(area.top + y) + area.left);
     }
 }

@@ -68,7 +68,10 @@ TEST(Binding, AMissingLibraryOrNameIsNamedAndLeavesTheTableEmpty) {
     // The image the program carries, damaged: the load fails with a reason, not a crash.
     const std::vector<std::uint8_t> damaged = {0x7F, 'E', 'L', 'F', 2, 1, 1, 0};
     EXPECT_FALSE(bassdll::LoadBassLibrary(bassdll::inMemoryLibraryLoader(damaged), problem));
-    EXPECT_EQ(problem, QStringLiteral("The audio library could not be loaded: its image (8 bytes) could not be mapped from memory"));
+    EXPECT_EQ(
+        problem,
+        QStringLiteral(
+            "The audio library could not be loaded: its image (8 bytes) could not be mapped from memory"));
     EXPECT_EQ(bassdll::BASS_GetVersion, nullptr);
     playertest::loadLibrary();
 }

@@ -19,7 +19,9 @@ std::vector<float> block(int pairs, int seed) {
     return samples;
 }
 
-DWORD bytes(const std::vector<float>& samples) { return static_cast<DWORD>(samples.size() * sizeof(float)); }
+DWORD bytes(const std::vector<float>& samples) {
+    return static_cast<DWORD>(samples.size() * sizeof(float));
+}
 
 // Reference computations, written from the effects' descriptions independently of the routines.
 void rotateReference(std::vector<float>& s, float& angle) {
@@ -94,7 +96,8 @@ TEST(PlayerEffects, RotateStartsAtItsAngleAndCarriesItAcrossBlocks) {
         RotateDSP(0, 0, actual.data(), bytes(actual), nullptr);
         rotateReference(expected, referenceAngle);
         expectSameBits(actual, expected, "rotate");
-        EXPECT_EQ(std::bit_cast<std::uint32_t>(RotateAngle.load()), std::bit_cast<std::uint32_t>(referenceAngle));
+        EXPECT_EQ(std::bit_cast<std::uint32_t>(RotateAngle.load()),
+                  std::bit_cast<std::uint32_t>(referenceAngle));
     }
 }
 

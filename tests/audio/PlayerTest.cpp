@@ -97,7 +97,8 @@ TEST_F(PlayerTest, VolumeAboveAHundredIsAHundredForStreamsAndMusicChannels) {
     player->LoadFromFile(folder.module("volume.mod"));
     player->SetVolume(30);
     for (DWORD channel = 0; channel < 4; ++channel) {
-        EXPECT_EQ(bassdll::BASS_MusicGetAttribute(player->channel(), BASS_MUSIC_ATTRIB_VOL_CHAN + channel), 30u);
+        EXPECT_EQ(bassdll::BASS_MusicGetAttribute(player->channel(), BASS_MUSIC_ATTRIB_VOL_CHAN + channel),
+                  30u);
     }
     EXPECT_EQ(player->Volume(), 30);
     EXPECT_EQ(bassdll::BASS_GetConfig(BASS_CONFIG_GVOL_STREAM), 40u) << "the stream volume is left as it was";
@@ -231,7 +232,8 @@ TEST_F(PlayerTest, FadeOutStartsOnceAtTheFirstTickWithTenSecondsLeft) {
     EXPECT_TRUE(player->fadeTimerEnabled());
     EXPECT_EQ(bassdll::BASS_ChannelIsSliding(player->channel()), 0u) << "the fade-in waits for play";
     player->Play();
-    EXPECT_EQ(bassdll::BASS_ChannelIsSliding(player->channel()), static_cast<DWORD>(BASS_SLIDE_VOL)) << "fade-in";
+    EXPECT_EQ(bassdll::BASS_ChannelIsSliding(player->channel()), static_cast<DWORD>(BASS_SLIDE_VOL))
+        << "fade-in";
     DWORD volume = 99;
     bassdll::BASS_ChannelGetAttributes(player->channel(), nullptr, &volume, nullptr);
     EXPECT_EQ(volume, 0u) << "the fade-in starts from silence";
@@ -266,7 +268,8 @@ TEST_F(PlayerTest, AFadeInRunsWhileTheSongPlaysAndAPauseHoldsIt) {
     bassdll::BASS_ChannelGetAttributes(player->channel(), nullptr, &held, nullptr);
     EXPECT_LE(held, volume + 10) << "the fade waits while paused";
     player->Play();
-    EXPECT_EQ(bassdll::BASS_ChannelIsActive(player->channel()), static_cast<DWORD>(BASS_ACTIVE_PLAYING)) << "resumed";
+    EXPECT_EQ(bassdll::BASS_ChannelIsActive(player->channel()), static_cast<DWORD>(BASS_ACTIVE_PLAYING))
+        << "resumed";
     std::this_thread::sleep_for(1000ms);
     bassdll::BASS_ChannelGetAttributes(player->channel(), nullptr, &volume, nullptr);
     EXPECT_EQ(volume, 100u) << "the fade-in ended";
@@ -284,8 +287,9 @@ TEST_F(PlayerTest, ASongOfFiveSecondsNeverFadesOut) {
 
 TEST_F(PlayerTest, ResourcesLoadAsMusicOrStreamAndAMissingOneRaises) {
     const auto module = fixtures::fourChannelModule();
-    resources::addResource(resources::kRawData, QStringLiteral("JINGLE"),
-                           QByteArray(reinterpret_cast<const char*>(module.data()), static_cast<int>(module.size())));
+    resources::addResource(
+        resources::kRawData, QStringLiteral("JINGLE"),
+        QByteArray(reinterpret_cast<const char*>(module.data()), static_cast<int>(module.size())));
     player->SetVolume(70);
     const std::uint8_t loaded = player->LoadFromResourceName("jingle", 0);
     EXPECT_EQ(loaded, player->channel() & 0xFF);
@@ -294,8 +298,9 @@ TEST_F(PlayerTest, ResourcesLoadAsMusicOrStreamAndAMissingOneRaises) {
 
     const QString wav = folder.wav("jingle.wav", 1.0);
     const std::vector<std::uint8_t> bytes = fixtures::readBytes(wav.toStdString());
-    resources::addResource(resources::kRawData, QStringLiteral("CHIME"),
-                           QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
+    resources::addResource(
+        resources::kRawData, QStringLiteral("CHIME"),
+        QByteArray(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
     player->LoadFromResourceName("CHIME", 1);
     EXPECT_FALSE(player->isMusic());
     EXPECT_EQ(player->SongLength(), 1);
@@ -345,7 +350,8 @@ TEST_F(PlayerTest, EchoSoundsTwelveHundredFramesAfterTheClick) {
     };
     for (int i = 0; i < 400 && frameNow() < 2600; ++i) std::this_thread::sleep_for(2ms);
     std::vector<float> recent(2 * 4096, 0.0f);
-    ASSERT_NE(bassdll::BASS_ChannelGetData(channel, recent.data(), static_cast<DWORD>(recent.size() * 4) | BASS_DATA_FLOAT),
+    ASSERT_NE(bassdll::BASS_ChannelGetData(channel, recent.data(),
+                                           static_cast<DWORD>(recent.size() * 4) | BASS_DATA_FLOAT),
               static_cast<DWORD>(-1));
     std::size_t click = 0;
     while (click < 4096 && recent[2 * click] < 0.4f) ++click;
@@ -361,14 +367,18 @@ TEST_F(PlayerTest, FlangerLeavesNoDryStretchInsideTheEngineBlocks) {
     player->LoadFromFile(floatWav(folder, "steady.wav", std::vector<float>(2 * 3 * 44100, 0.25f)));
     player->Play();
     const DWORD channel = player->channel();
-    for (int i = 0; i < 500 && bassdll::BASS_ChannelBytes2Seconds(channel, bassdll::BASS_ChannelGetPosition(channel)) < 0.5f; ++i) {
+    for (int i = 0; i < 500 && bassdll::BASS_ChannelBytes2Seconds(
+                                   channel, bassdll::BASS_ChannelGetPosition(channel)) < 0.5f;
+         ++i) {
         std::this_thread::sleep_for(2ms);
     }
     std::vector<float> recent(2 * 8192, 0.0f);
-    ASSERT_EQ(bassdll::BASS_ChannelGetData(channel, recent.data(), static_cast<DWORD>(recent.size() * 4) | BASS_DATA_FLOAT),
+    ASSERT_EQ(bassdll::BASS_ChannelGetData(channel, recent.data(),
+                                           static_cast<DWORD>(recent.size() * 4) | BASS_DATA_FLOAT),
               static_cast<DWORD>(recent.size() * 4));
     std::size_t dry = 0;
-    for (std::size_t frame = 0; frame < 8192; ++frame) dry += std::fabs(recent[2 * frame] - 0.25f) < 0.002f ? 1 : 0;
+    for (std::size_t frame = 0; frame < 8192; ++frame)
+        dry += std::fabs(recent[2 * frame] - 0.25f) < 0.002f ? 1 : 0;
     EXPECT_LE(dry, 2u * 180u) << "8,192 frames hold at most two block starts";
     EXPECT_GT(dry, 0u) << "the block starts are there";
 }

@@ -20,7 +20,8 @@ namespace playertest {
 inline void loadLibrary() {
     if (bassdll::BassLibraryLoaded()) return;
     QString problem;
-    ASSERT_TRUE(bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)), problem))
+    ASSERT_TRUE(bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)),
+                                         problem))
         << problem.toStdString();
 }
 
@@ -54,7 +55,8 @@ public:
     QString file(const std::string& name) const { return QString::fromStdString((path_ / name).string()); }
     QString wav(const std::string& name, double seconds, int rate = 8000) const {
         const QString path = file(name);
-        EXPECT_TRUE(fixtures::writeSine(path.toStdString(), fixtures::Format::wav, seconds, 440.0, 0.5, rate));
+        EXPECT_TRUE(
+            fixtures::writeSine(path.toStdString(), fixtures::Format::wav, seconds, 440.0, 0.5, rate));
         return path;
     }
     QString module(const std::string& name) const {

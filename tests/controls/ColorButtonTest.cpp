@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include <QDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "controls/ButtonWithColor.h"
 #include "platform/resources/ResourceTable.h"

@@ -53,7 +53,9 @@ Bitmap gradientBitmap(int width, int height) {
     return bitmap;
 }
 
-FontSpec inkFont() { return {QStringLiteral("Tahoma"), 12, true, false, false, false, kInk}; }
+FontSpec inkFont() {
+    return {QStringLiteral("Tahoma"), 12, true, false, false, false, kInk};
+}
 
 struct FramePixels {
     ColorRef topLeft, topRight, bottomLeft, bottomRight, topMiddle, leftMiddle, rightMiddle, bottomMiddle;
@@ -62,9 +64,8 @@ struct FramePixels {
 FramePixels framePixels(Fixture& f, int width, int height) {
     const Bitmap b = f.render();
     auto at = [&](int x, int y) { return b.pixelColor(10 + x, 10 + y); };
-    return {at(0, 0),           at(width - 1, 0),           at(0, height - 1),
-            at(width - 1, height - 1), at(width / 2, 0), at(0, height / 2),
-            at(width - 1, height / 2), at(width / 2, height - 1)};
+    return {at(0, 0),         at(width - 1, 0),  at(0, height - 1),         at(width - 1, height - 1),
+            at(width / 2, 0), at(0, height / 2), at(width - 1, height / 2), at(width / 2, height - 1)};
 }
 
 }  // namespace
@@ -81,12 +82,12 @@ TEST(OutlookBtnFrame, EveryStyleAndStateDrawsItsFramePixels) {
         Frame frame;
     };
     const Case cases[] = {
-        {bsNone, false, false, Frame::none},        {bsNone, false, true, Frame::none},
-        {bsNone, true, true, Frame::none},          {bsNormal, false, false, Frame::raised},
-        {bsNormal, false, true, Frame::raised},     {bsNormal, true, true, Frame::sunken},
-        {bsMSOffice, false, false, Frame::none},    {bsMSOffice, false, true, Frame::raised},
-        {bsMSOffice, true, true, Frame::sunken},    {bsOutlook, false, false, Frame::none},
-        {bsOutlook, false, true, Frame::raised},    {bsOutlook, true, true, Frame::sunken},
+        {bsNone, false, false, Frame::none},     {bsNone, false, true, Frame::none},
+        {bsNone, true, true, Frame::none},       {bsNormal, false, false, Frame::raised},
+        {bsNormal, false, true, Frame::raised},  {bsNormal, true, true, Frame::sunken},
+        {bsMSOffice, false, false, Frame::none}, {bsMSOffice, false, true, Frame::raised},
+        {bsMSOffice, true, true, Frame::sunken}, {bsOutlook, false, false, Frame::none},
+        {bsOutlook, false, true, Frame::raised}, {bsOutlook, true, true, Frame::sunken},
     };
     for (const Case& c : cases) {
         Fixture f(12, 10, c.style);
@@ -95,8 +96,8 @@ TEST(OutlookBtnFrame, EveryStyleAndStateDrawsItsFramePixels) {
         ASSERT_EQ(f.button.pressed(), c.pressed);
         const FramePixels p = framePixels(f, 12, 10);
         const ColorRef inside = c.style == bsOutlook && c.over ? colorToRgb(clBtnFace) : kBackground;
-        const std::string label = "style " + std::to_string(c.style) + " pressed " + std::to_string(c.pressed) +
-                                  " over " + std::to_string(c.over);
+        const std::string label = "style " + std::to_string(c.style) + " pressed " +
+                                  std::to_string(c.pressed) + " over " + std::to_string(c.over);
         if (c.frame == Frame::none) {
             EXPECT_EQ(p.topLeft, inside) << label;
             EXPECT_EQ(p.bottomRight, inside) << label;
@@ -194,7 +195,8 @@ TEST(OutlookBtnCaption, NoneStyleLabelShowsTheParentAroundAndBetweenLetters) {
     pattern.setBounds(0, 0, 120, 40);
     Bitmap checker = Bitmap::color(120, 40);
     for (int y = 0; y < 40; ++y) {
-        for (int x = 0; x < 120; ++x) checker.setPixelColor(x, y, ((x + y) & 1) ? rgb(20, 20, 20) : rgb(60, 0, 0));
+        for (int x = 0; x < 120; ++x)
+            checker.setPixelColor(x, y, ((x + y) & 1) ? rgb(20, 20, 20) : rgb(60, 0, 0));
     }
     pattern.setPicture(checker);
     TOutlookBtn label(&host);
@@ -330,10 +332,11 @@ TEST(OutlookBtnMouse, ClickFiresBeforeTheButtonLeavesItsPressedLook) {
         pressedDuringClick = f.button.pressed();
         order << QStringLiteral("click");
     };
-    f.button.OnMouseDown = [&](windowless::WindowlessControl*, windowless::MouseButton, windowless::ShiftState, int,
+    f.button.OnMouseDown = [&](windowless::WindowlessControl*, windowless::MouseButton,
+                               windowless::ShiftState, int,
                                int) { order << (f.button.pressed() ? "down(pressed)" : "down"); };
-    f.button.OnMouseUp = [&](windowless::WindowlessControl*, windowless::MouseButton, windowless::ShiftState, int,
-                             int) { order << QStringLiteral("up"); };
+    f.button.OnMouseUp = [&](windowless::WindowlessControl*, windowless::MouseButton, windowless::ShiftState,
+                             int, int) { order << QStringLiteral("up"); };
     f.mouse.click(15, 15);
     EXPECT_TRUE(pressedDuringClick);
     EXPECT_EQ(order, (QStringList{"down", "click", "up"}));
@@ -346,7 +349,9 @@ TEST(OutlookBtnMouse, DisabledButtonFiresNothingYetShowsTheRaisedFrame) {
     f.button.OnClick = [&events](windowless::WindowlessControl*) { ++events; };
     f.button.OnMouseDown = [&events](windowless::WindowlessControl*, windowless::MouseButton,
                                      windowless::ShiftState, int, int) { ++events; };
-    f.button.OnMouseMove = [&events](windowless::WindowlessControl*, windowless::ShiftState, int, int) { ++events; };
+    f.button.OnMouseMove = [&events](windowless::WindowlessControl*, windowless::ShiftState, int, int) {
+        ++events;
+    };
     f.mouse.move(15, 15);
     EXPECT_EQ(f.at(0, 0), colorToRgb(clBtnHighlight));
     f.mouse.press(15, 15);

@@ -210,7 +210,9 @@ TEST_F(FolderPicker, AnInvalidTypedNameIsReportedAndBecomesThePath) {
 
 TEST_F(FolderPicker, ANarrowValidationTextIsReadInTheLocalesCharacterSet) {
     TBrowseForFolder picker;
-    const shell::BrowseEventArgument typed{std::nullopt, QString(), QByteArray("Gr\xC3\xBC\xC3\x9F" "e")};
+    const shell::BrowseEventArgument typed{std::nullopt, QString(),
+                                           QByteArray("Gr\xC3\xBC\xC3\x9F"
+                                                      "e")};
     picker.HandleBrowseEvent(nullptr, shell::BFFM_VALIDATEFAILEDA, typed, nullptr);
     EXPECT_TRUE(picker.ValidateFailed());
     EXPECT_EQ(picker.Path(), QString::fromUtf8("Grüße")) << "UTF-8, the narrow character set here";

@@ -8,11 +8,11 @@
 #include <QTest>
 
 #include "controls/ButtonWithColor.h"
+#include "dialogs/Settings.h"
 #include "platform/registry/Registry.h"
 #include "platform/widgets/CheckBox.h"
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
-#include "dialogs/Settings.h"
 #include "support/QtPrinters.h"
 
 namespace {

@@ -27,7 +27,8 @@ TEST(AddLine, ReTaggingReplacesTheOldTagAndIdLinesArePassedOver) {
 
     LineList clicked{{"[ti:Title]", "x"}, 0};
     const AddLineOutcome outcome = addLine(clicked, kTagAt1230);
-    EXPECT_EQ(clicked.lines, (QStringList{"[ti:Title]", "[00:12.30]x"})) << "a marked ID line is never tagged";
+    EXPECT_EQ(clicked.lines, (QStringList{"[ti:Title]", "[00:12.30]x"}))
+        << "a marked ID line is never tagged";
     EXPECT_EQ(outcome.tagged, 1);
 
     LineList onlyIds{{"x", "[ti:Title]"}, 1};
@@ -126,14 +127,17 @@ TEST(PreviewIndex, KeysInHundredthsCarryOverToUntaggedLines) {
 }
 
 TEST(PreviewLookup, ShowsTheLatestTagThePlayTimePassedAndKeepsTheOldTextOtherwise) {
-    const QString index = buildPreviewIndex(
-        {"Intro", "[00:12.34]Hello", "World", "[00:14.00] ", "[00:15.00]Bye", "[00:15.00]Also", "[00:16.00]End"});
-    EXPECT_EQ(lookUpPreview(index, 0, 1233), std::nullopt) << "not reached yet; lines above the first tag never show";
+    const QString index = buildPreviewIndex({"Intro", "[00:12.34]Hello", "World", "[00:14.00] ",
+                                             "[00:15.00]Bye", "[00:15.00]Also", "[00:16.00]End"});
+    EXPECT_EQ(lookUpPreview(index, 0, 1233), std::nullopt)
+        << "not reached yet; lines above the first tag never show";
     EXPECT_EQ(lookUpPreview(index, 1234, 1234), QStringLiteral("Hello")) << "from the hundredth of its tag";
     EXPECT_EQ(lookUpPreview(index, 1235, 1399), std::nullopt) << "an untagged line never shows";
     EXPECT_EQ(lookUpPreview(index, 1300, 1400), QStringLiteral(" ")) << "the blank line";
-    EXPECT_EQ(lookUpPreview(index, 1401, 1500), QStringLiteral("Bye")) << "the first of two lines with one time";
-    EXPECT_EQ(lookUpPreview(index, 1200, 1700), QStringLiteral("End")) << "a long tick shows the latest line passed";
+    EXPECT_EQ(lookUpPreview(index, 1401, 1500), QStringLiteral("Bye"))
+        << "the first of two lines with one time";
+    EXPECT_EQ(lookUpPreview(index, 1200, 1700), QStringLiteral("End"))
+        << "a long tick shows the latest line passed";
 }
 
 TEST(PreviewLookup, TextEndsAtTheFirstEndMark) {

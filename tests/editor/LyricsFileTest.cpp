@@ -196,7 +196,8 @@ TEST_F(LyricsFileOnDisk, AWritableFileInAFolderThatIsNotIsWrittenInPlace) {
     chmod(dir.constData(), 0700);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0) << "the save was refused";
-    EXPECT_EQ(readAll(path("Song.lrc")), QByteArray("[00:01.00]New\r\n")) << "written whole, the old tail cut";
+    EXPECT_EQ(readAll(path("Song.lrc")), QByteArray("[00:01.00]New\r\n"))
+        << "written whole, the old tail cut";
 }
 
 TEST_F(LyricsFileOnDisk, AFifoUnderTheNameIsReportedNotWaitedFor) {

@@ -14,13 +14,11 @@
 #include <QTest>
 #include <QUrl>
 
-#include <QProgressBar>
-
 #include "MainWindowFixture.h"
-#include "platform/widgets/IntervalTimer.h"
 #include "editor/SongState.h"
 #include "platform/system/Errors.h"
 #include "platform/widgets/Application.h"
+#include "platform/widgets/IntervalTimer.h"
 #include "platform/widgets/MessageBox.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/windowless/WindowlessHost.h"
@@ -246,7 +244,8 @@ TEST_F(MainWindowUse, TheNoSoundNoteStaysWhileTheSoundGoesNowhereAndLeavesWhenIt
     open(song(QStringLiteral("silent.wav"), 5.0));
     form->PlayBtnClick();
     form->Timer1Timer();
-    EXPECT_EQ(form->SilentOutputNote->caption(), QStringLiteral("No sound output")) << "opening and playing keep it";
+    EXPECT_EQ(form->SilentOutputNote->caption(), QStringLiteral("No sound output"))
+        << "opening and playing keep it";
     EXPECT_TRUE(form->PreView->text().isEmpty()) << "the preview line is the lyrics'";
     device = 1;
     QTest::qWait(form->OutputWatch->interval() + 200);
@@ -261,6 +260,7 @@ TEST_F(MainWindowUse, TheMeterTimerRunsOnlyWhilePlaying) {
     QTest::qWait(200);
     EXPECT_GT(form->ProgressBar1->value(), 0) << "the meters move while playing";
     form->PauseBtnClick();
-    EXPECT_TRUE(waitUntil([this]() -> bool { return !form->Timer2->enabled(); }, 1000)) << "resting while paused";
+    EXPECT_TRUE(waitUntil([this]() -> bool { return !form->Timer2->enabled(); }, 1000))
+        << "resting while paused";
     EXPECT_EQ(form->ProgressBar1->value(), 0);
 }

@@ -28,7 +28,8 @@ protected:
         MainWindowWithPlayer::SetUp();
         liveSettings() = LiveSettings();
         liveSettings().setOffsetSwitch(false);
-        answerer = std::make_unique<widgets::ScopedMessageBoxAnswerer>([](QMessageBox&) { return static_cast<int>(mrNo); });
+        answerer = std::make_unique<widgets::ScopedMessageBoxAnswerer>(
+            [](QMessageBox&) { return static_cast<int>(mrNo); });
         form->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
@@ -47,7 +48,8 @@ protected:
         form->PlayBtnClick();
         form->PauseBtnClick();
         const DWORD channel = form->BassdllPlayer1->channel();
-        bassdll::BASS_ChannelSetPosition(channel, bassdll::BASS_ChannelSeconds2Bytes(channel, static_cast<float>(seconds)));
+        bassdll::BASS_ChannelSetPosition(
+            channel, bassdll::BASS_ChannelSeconds2Bytes(channel, static_cast<float>(seconds)));
         form->Clock.restart(std::chrono::steady_clock::now(), seconds);
     }
     void cursorToLine(int line) {
@@ -56,7 +58,9 @@ protected:
         form->Memo1->setTextCursor(cursor);
         form->Memo1->setFocus();
     }
-    void key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers) { QTest::keyClick(target, key, modifiers); }
+    void key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(target, key, modifiers);
+    }
 
     std::unique_ptr<widgets::ScopedMessageBoxAnswerer> answerer;
 };
@@ -94,7 +98,8 @@ TEST_F(MendingWindow, InTheTextBoxTheLineUnderTheCursorIsNudgedAndTheCursorStays
     cursorToLine(1);
     const int position = form->Memo1->textCursor().position();
     key(form->Memo1, Qt::Key_Left, Qt::AltModifier);
-    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[00:00.00]A\nB\n[00:05.00]C\n")) << "clamped at zero";
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[00:00.00]A\nB\n[00:05.00]C\n"))
+        << "clamped at zero";
     EXPECT_EQ(form->Memo1->textCursor().position(), position);
     EXPECT_TRUE(form->Unsaved);
     cursorToLine(2);
@@ -106,7 +111,8 @@ TEST_F(MendingWindow, InTheTextBoxTheLineUnderTheCursorIsNudgedAndTheCursorStays
     key(form->Memo1, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[00:00.05]A\nB\n[00:05.00]C\n"));
     form->PlayBtnClick();
-    EXPECT_EQ(list(), (QStringList{"[00:00.05]A", "B", "[00:05.00]C"})) << "the list is made from the mended text";
+    EXPECT_EQ(list(), (QStringList{"[00:00.05]A", "B", "[00:05.00]C"}))
+        << "the list is made from the mended text";
 }
 
 TEST_F(MendingWindow, ShiftAllTagsMovesEveryTagInOneUndoStepAndACancelChangesNothing) {
@@ -224,11 +230,11 @@ TEST_F(MendingWindow, ThePlayMenuSitsBeforeHelpAndShowsItsKeys) {
     for (QAction* entry : form->Play1->actions()) {
         if (!entry->isSeparator()) entries << entry->text();
     }
-    EXPECT_EQ(entries, (QStringList{"&Play/Pause\tCtrl+P", "&Stop\tCtrl+.", "&Back 5 s\tCtrl+Left",
-                                    "&Forward 5 s\tCtrl+Right", "&Replay Line\tCtrl+R",
-                                    "Nudge Tag &Earlier\tAlt+Left", "Nudge Tag &Later\tAlt+Right",
-                                    "Nudge Tag Earlier (Fine)\tShift+Alt+Left",
-                                    "Nudge Tag Later (Fine)\tShift+Alt+Right", "Speed &100 %", "Speed &90 %",
-                                    "Speed &75 %", "Speed &60 %", "Speed &50 %", "Slo&wer\tCtrl+Down",
-                                    "Fas&ter\tCtrl+Up"}));
+    EXPECT_EQ(
+        entries,
+        (QStringList{"&Play/Pause\tCtrl+P", "&Stop\tCtrl+.", "&Back 5 s\tCtrl+Left",
+                     "&Forward 5 s\tCtrl+Right", "&Replay Line\tCtrl+R", "Nudge Tag &Earlier\tAlt+Left",
+                     "Nudge Tag &Later\tAlt+Right", "Nudge Tag Earlier (Fine)\tShift+Alt+Left",
+                     "Nudge Tag Later (Fine)\tShift+Alt+Right", "Speed &100 %", "Speed &90 %", "Speed &75 %",
+                     "Speed &60 %", "Speed &50 %", "Slo&wer\tCtrl+Down", "Fas&ter\tCtrl+Up"}));
 }

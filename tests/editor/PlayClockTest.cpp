@@ -42,7 +42,8 @@ TEST(PlayClock, PressesInOrderGiveTimesInOrder) {
         const double jitter = (tick % 3 == 0) ? -0.004 : 0.003;
         clock.observe(kStart + tick * 85ms, tick * 0.085 + jitter);
         for (int press = 0; press < 85; press += 17) {
-            const double at = *clock.positionAt(kStart + (tick - 1) * 85ms + std::chrono::milliseconds(press));
+            const double at =
+                *clock.positionAt(kStart + (tick - 1) * 85ms + std::chrono::milliseconds(press));
             EXPECT_GE(at, last);
             last = at;
         }

@@ -54,9 +54,9 @@ TEST(SettingsHooks, ShowingReadsTheEightValuesInOrderAndAppliesThem) {
     form.show();
     QApplication::processEvents();
     // The eight in their order, then the practice speed.
-    EXPECT_EQ(fixture.events, (QStringList{"RecordTimeOffset", "RecordTimeOffsetValue", "LyricsLocation",
-                                           "LyricsLocationValue", "Volume", "Top", "Left", "Height",
-                                           "PracticeSpeed"}));
+    EXPECT_EQ(fixture.events,
+              (QStringList{"RecordTimeOffset", "RecordTimeOffsetValue", "LyricsLocation",
+                           "LyricsLocationValue", "Volume", "Top", "Left", "Height", "PracticeSpeed"}));
     EXPECT_FALSE(liveSettings().offsetSwitch());
     EXPECT_EQ(liveSettings().offsetEntryText(), QStringLiteral("-700"));
     EXPECT_TRUE(liveSettings().lyricsLocationSwitch());

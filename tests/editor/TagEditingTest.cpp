@@ -19,7 +19,8 @@ TEST(TagEditing, ANudgeMovesTheOwnersTagAndStopsAtZero) {
 TEST(TagEditing, ShiftingMovesEveryTagClampsAtZeroAndLeavesOtherLines) {
     QStringList lines{"[ar:Someone]", "[00:00.20]A", "B", "[01:00.00]C", "[100:00.00]D", "[00:00.00]"};
     EXPECT_EQ(shiftAllTags(lines, -300), 3) << "the blank tagged line at 0 stays where it is";
-    EXPECT_EQ(lines, (QStringList{"[ar:Someone]", "[00:00.00]A", "B", "[00:59.70]C", "[99:59.70]D", "[00:00.00]"}));
+    EXPECT_EQ(lines,
+              (QStringList{"[ar:Someone]", "[00:00.00]A", "B", "[00:59.70]C", "[99:59.70]D", "[00:00.00]"}));
     EXPECT_EQ(shiftAllTags(lines, 1234), 4);
     EXPECT_EQ(lines[1], QStringLiteral("[00:01.23]A")) << "milliseconds round to the nearest hundredth";
     EXPECT_EQ(lines[4], QStringLiteral("[100:00.93]D"));

@@ -1,5 +1,7 @@
 // The main window's tagging, preview and lyrics file with the real player on the silent device.
 
+#include <sys/stat.h>
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -8,7 +10,6 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <sys/stat.h>
 #include <chrono>
 
 #include "MainWindowFixture.h"
@@ -61,7 +62,8 @@ protected:
     // While paused: the song is moved to an exact time, as a seek would, so tags take that time.
     void pauseAt(double seconds) {
         const DWORD channel = form->BassdllPlayer1->channel();
-        bassdll::BASS_ChannelSetPosition(channel, bassdll::BASS_ChannelSeconds2Bytes(channel, static_cast<float>(seconds)));
+        bassdll::BASS_ChannelSetPosition(
+            channel, bassdll::BASS_ChannelSeconds2Bytes(channel, static_cast<float>(seconds)));
         form->Clock.restart(std::chrono::steady_clock::now(), seconds);
     }
     // Play, then Pause at an exact time.
@@ -539,7 +541,8 @@ TEST_F(TaggingWindow, UndoAndRedoWalkTheTaggingAndTheTypingByKeys) {
     for (int i = 0; i < 4; ++i) QTest::keyClick(form->ListBox1, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(list(), (QStringList{"One", "Two", "Three"})) << "the untagged text";
     EXPECT_EQ(marker(), 0) << "the marker is back where the first tag was made";
-    for (int i = 0; i < 4; ++i) QTest::keyClick(form->ListBox1, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(form->ListBox1, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(list(), tagged) << "redo gives it all again";
 
     // The history outlives Stop and Play.

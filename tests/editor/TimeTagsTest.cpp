@@ -3,7 +3,6 @@
 #include <QStringList>
 
 #include "editor/PlayClock.h"
-
 #include "editor/TimeTags.h"
 #include "editor/Transport.h"
 
@@ -43,7 +42,8 @@ TEST(Tags, AddLineTagsTheTimeOfThePressLessTheChosenOffsetToTheHundredth) {
     EXPECT_EQ(addLineTag(83.4, true, QStringLiteral("-700")), QStringLiteral("[01:22.70]"));
     EXPECT_EQ(addLineTag(59.996, false, QString()), QStringLiteral("[01:00.00]")) << "rounds across a minute";
     EXPECT_EQ(addLineTag(0.7, true, QStringLiteral("-700")), QStringLiteral("[00:00.00]"));
-    EXPECT_EQ(addLineTag(0.3, true, QStringLiteral("-700")), QStringLiteral("[00:00.00]")) << "never below zero";
+    EXPECT_EQ(addLineTag(0.3, true, QStringLiteral("-700")), QStringLiteral("[00:00.00]"))
+        << "never below zero";
     EXPECT_EQ(addLineTag(12.3, true, QString()), QStringLiteral("[00:12.30]"))
         << "switched on with no entry chosen: no offset";
     EXPECT_EQ(offsetMilliseconds(true, QStringLiteral("-700")), 700);

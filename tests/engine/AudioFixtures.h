@@ -17,9 +17,12 @@ enum class Format { wav, ogg, mp3 };
 
 inline int sndfileFormat(Format format) {
     switch (format) {
-        case Format::wav: return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-        case Format::ogg: return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-        case Format::mp3: return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+        case Format::wav:
+            return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+        case Format::ogg:
+            return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        case Format::mp3:
+            return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
     }
     return 0;
 }
@@ -36,7 +39,8 @@ inline bool writeSine(const std::string& path, Format format, double seconds, do
     const auto frames = static_cast<std::size_t>(std::llround(seconds * rate));
     std::vector<float> samples(2 * frames);
     for (std::size_t i = 0; i < frames; ++i) {
-        const float value = static_cast<float>(amplitude * std::sin(2 * M_PI * frequency * static_cast<double>(i) / rate));
+        const float value =
+            static_cast<float>(amplitude * std::sin(2 * M_PI * frequency * static_cast<double>(i) / rate));
         samples[2 * i] = value;
         samples[2 * i + 1] = value;
     }
@@ -84,7 +88,8 @@ inline void writeBytes(const std::string& path, const std::vector<std::uint8_t>&
 inline bool stripMp3InfoFrame(std::vector<std::uint8_t>& bytes) {
     std::size_t start = 0;
     if (bytes.size() > 10 && std::memcmp(bytes.data(), "ID3", 3) == 0) {
-        start = 10 + ((bytes[6] & 0x7F) << 21 | (bytes[7] & 0x7F) << 14 | (bytes[8] & 0x7F) << 7 | (bytes[9] & 0x7F));
+        start = 10 + ((bytes[6] & 0x7F) << 21 | (bytes[7] & 0x7F) << 14 | (bytes[8] & 0x7F) << 7 |
+                      (bytes[9] & 0x7F));
     }
     while (start + 4 < bytes.size() && !(bytes[start] == 0xFF && (bytes[start + 1] & 0xE0) == 0xE0)) ++start;
     if (start + 4 >= bytes.size()) return false;
@@ -121,7 +126,7 @@ inline std::vector<std::uint8_t> fourChannelModule() {
     sample[29] = sampleWords;  // loop length
     m[950] = 1;                // song length: one order
     m[951] = 127;
-    m[952] = 0;                // order 0 plays pattern 0
+    m[952] = 0;  // order 0 plays pattern 0
     std::memcpy(m.data() + 1080, "M.K.", 4);
     std::vector<std::uint8_t> pattern(64 * 4 * 4, 0);
     const int period = 214;  // C-3

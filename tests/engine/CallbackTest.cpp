@@ -23,7 +23,8 @@ namespace {
 void runWithin(std::chrono::seconds deadline, const std::function<void()>& scene) {
     auto done = std::async(std::launch::async, scene);
     if (done.wait_for(deadline) != std::future_status::ready) {
-        std::fprintf(stderr, "deadlock: the scene did not finish within %lld s\n", static_cast<long long>(deadline.count()));
+        std::fprintf(stderr, "deadlock: the scene did not finish within %lld s\n",
+                     static_cast<long long>(deadline.count()));
         std::_Exit(3);
     }
     done.get();
@@ -50,7 +51,8 @@ BASS_FILEPROCS callingProcs() {
         BASS_ChannelIsActive(own);
         BASS_ChannelGetLevel(own);
         if (r->seekOwnChannel && own != 0) {
-            if (!BASS_ChannelSetPosition(own, 0) && BASS_ErrorGetCode() == BASS_ERROR_NOTAVAIL) ++r->refusedSeeks;
+            if (!BASS_ChannelSetPosition(own, 0) && BASS_ErrorGetCode() == BASS_ERROR_NOTAVAIL)
+                ++r->refusedSeeks;
         }
         return r->read(buffer, length, 8192);
     };
@@ -100,16 +102,17 @@ TEST_F(EngineTest, ACallbackReachingForItsOwnDecoderIsRefusedInsteadOfWaitingOnI
         std::atomic<int> refused{0};
     } freeing;
     runWithin(10s, [&] {
-        const HSTREAM stream = BASS_StreamCreate(44100, 2, 0,
-                                                 [](HSTREAM handle, void* buffer, DWORD length, void* user) -> DWORD {
-                                                     auto* f = static_cast<Freeing*>(user);
-                                                     if (!BASS_StreamFree(handle) && BASS_ErrorGetCode() == BASS_ERROR_NOTAVAIL) {
-                                                         ++f->refused;
-                                                     }
-                                                     std::memset(buffer, 0, length);
-                                                     return length;
-                                                 },
-                                                 &freeing);
+        const HSTREAM stream = BASS_StreamCreate(
+            44100, 2, 0,
+            [](HSTREAM handle, void* buffer, DWORD length, void* user) -> DWORD {
+                auto* f = static_cast<Freeing*>(user);
+                if (!BASS_StreamFree(handle) && BASS_ErrorGetCode() == BASS_ERROR_NOTAVAIL) {
+                    ++f->refused;
+                }
+                std::memset(buffer, 0, length);
+                return length;
+            },
+            &freeing);
         ASSERT_NE(stream, 0u);
         ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
         EXPECT_TRUE(waitFor([&] { return freeing.refused.load() > 0; }, 2000ms));
@@ -131,20 +134,21 @@ TEST_F(EngineTest, PlaybackAndControlCallsGoOnWhileAStreamProcedureIsSlow) {
     const HSTREAM playing = BASS_StreamCreateFile(0, sine("playing.wav", Format::wav, 5.0).c_str(), 0, 0, 0);
     ASSERT_TRUE(BASS_ChannelPlay(playing, 0));
     std::this_thread::sleep_for(200ms);
-    const HSTREAM slow = BASS_StreamCreate(44100, 2, 0,
-                                           [](HSTREAM, void* buffer, DWORD length, void* user) -> DWORD {
-                                               auto* g = static_cast<Gate*>(user);
-                                               std::unique_lock<std::mutex> lock(g->mutex);
-                                               if (g->armed) {
-                                                   g->inside = true;
-                                                   g->changed.notify_all();
-                                                   g->changed.wait_for(lock, 3s, [g] { return g->open; });
-                                                   g->armed = false;
-                                               }
-                                               std::memset(buffer, 0, length);
-                                               return length;
-                                           },
-                                           &gate);
+    const HSTREAM slow = BASS_StreamCreate(
+        44100, 2, 0,
+        [](HSTREAM, void* buffer, DWORD length, void* user) -> DWORD {
+            auto* g = static_cast<Gate*>(user);
+            std::unique_lock<std::mutex> lock(g->mutex);
+            if (g->armed) {
+                g->inside = true;
+                g->changed.notify_all();
+                g->changed.wait_for(lock, 3s, [g] { return g->open; });
+                g->armed = false;
+            }
+            std::memset(buffer, 0, length);
+            return length;
+        },
+        &gate);
     ASSERT_NE(slow, 0u);
     // The procedure uses the gate: the stream goes (with the gate open) before the gate does, on
     // every way out of this test.
@@ -180,7 +184,8 @@ TEST_F(EngineTest, PlaybackAndControlCallsGoOnWhileAStreamProcedureIsSlow) {
         const auto callStart = std::chrono::steady_clock::now();
         BASS_ChannelGetPosition(playing);
         BASS_ChannelGetLevel(playing);
-        slowestCall = std::max(slowestCall, std::chrono::duration<double>(std::chrono::steady_clock::now() - callStart).count());
+        slowestCall = std::max(
+            slowestCall, std::chrono::duration<double>(std::chrono::steady_clock::now() - callStart).count());
         std::this_thread::sleep_for(10ms);
     }
     const double advanced = seconds(playing) - before;
@@ -205,16 +210,18 @@ TEST_F(EngineTest, NoSyncRunsAfterTheCallThatRemovedItHasReturned) {
     };
     for (const bool freeChannel : {true, false}) {
         SlowSync state;
-        const HSTREAM stream = BASS_StreamCreateFile(0, sine("synced.wav", Format::wav, 3.0).c_str(), 0, 0, 0);
-        const HSYNC sync = BASS_ChannelSetSync(stream, BASS_SYNC_POS, BASS_ChannelSeconds2Bytes(stream, 0.1f),
-                                               [](HSYNC, DWORD, DWORD, void* user) {
-                                                   auto* s = static_cast<SlowSync*>(user);
-                                                   ++s->calls;
-                                                   s->started = true;
-                                                   std::this_thread::sleep_for(200ms);
-                                                   s->finished = true;
-                                               },
-                                               &state);
+        const HSTREAM stream =
+            BASS_StreamCreateFile(0, sine("synced.wav", Format::wav, 3.0).c_str(), 0, 0, 0);
+        const HSYNC sync = BASS_ChannelSetSync(
+            stream, BASS_SYNC_POS, BASS_ChannelSeconds2Bytes(stream, 0.1f),
+            [](HSYNC, DWORD, DWORD, void* user) {
+                auto* s = static_cast<SlowSync*>(user);
+                ++s->calls;
+                s->started = true;
+                std::this_thread::sleep_for(200ms);
+                s->finished = true;
+            },
+            &state);
         ASSERT_NE(sync, 0u);
         ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
         ASSERT_TRUE(waitFor([&] { return state.started.load(); }, 2000ms));
@@ -223,7 +230,8 @@ TEST_F(EngineTest, NoSyncRunsAfterTheCallThatRemovedItHasReturned) {
         } else {
             ASSERT_TRUE(BASS_ChannelRemoveSync(stream, sync));
         }
-        EXPECT_TRUE(state.finished.load()) << (freeChannel ? "free" : "remove sync") << " returned while the sync ran";
+        EXPECT_TRUE(state.finished.load())
+            << (freeChannel ? "free" : "remove sync") << " returned while the sync ran";
         BASS_StreamFree(stream);
     }
 }
@@ -235,15 +243,16 @@ TEST_F(EngineTest, NoEffectRoutineRunsAfterItsChannelIsFreedAndOneMayFreeItsOwn)
         std::atomic<bool> freed{false};
     } slow;
     const HSTREAM stream = BASS_StreamCreateFile(0, sine("effect.wav", Format::wav, 3.0).c_str(), 0, 0, 0);
-    ASSERT_NE(BASS_ChannelSetDSP(stream,
-                                 [](HDSP, DWORD, void*, DWORD, void* user) {
-                                     auto* s = static_cast<SlowRoutine*>(user);
-                                     if (s->freed) ++s->callsAfterFree;
-                                     s->inside = true;
-                                     std::this_thread::sleep_for(50ms);
-                                     s->inside = false;
-                                 },
-                                 &slow, 0),
+    ASSERT_NE(BASS_ChannelSetDSP(
+                  stream,
+                  [](HDSP, DWORD, void*, DWORD, void* user) {
+                      auto* s = static_cast<SlowRoutine*>(user);
+                      if (s->freed) ++s->callsAfterFree;
+                      s->inside = true;
+                      std::this_thread::sleep_for(50ms);
+                      s->inside = false;
+                  },
+                  &slow, 0),
               0u);
     ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
     ASSERT_TRUE(waitFor([&] { return slow.inside.load(); }, 2000ms));
@@ -255,12 +264,13 @@ TEST_F(EngineTest, NoEffectRoutineRunsAfterItsChannelIsFreedAndOneMayFreeItsOwn)
 
     std::atomic<BOOL> freedItself{0};
     const HSTREAM own = BASS_StreamCreateFile(0, sine("own-effect.wav", Format::wav, 3.0).c_str(), 0, 0, 0);
-    ASSERT_NE(BASS_ChannelSetDSP(own,
-                                 [](HDSP, DWORD channel, void*, DWORD, void* user) {
-                                     auto* result = static_cast<std::atomic<BOOL>*>(user);
-                                     if (result->load() == 0) result->store(BASS_StreamFree(channel) ? 1 : -1);
-                                 },
-                                 &freedItself, 0),
+    ASSERT_NE(BASS_ChannelSetDSP(
+                  own,
+                  [](HDSP, DWORD channel, void*, DWORD, void* user) {
+                      auto* result = static_cast<std::atomic<BOOL>*>(user);
+                      if (result->load() == 0) result->store(BASS_StreamFree(channel) ? 1 : -1);
+                  },
+                  &freedItself, 0),
               0u);
     EXPECT_TRUE(waitFor([&] { return freedItself.load() != 0; }, 2000ms));
     EXPECT_EQ(freedItself.load(), 1) << "an effect routine freed its own stream";

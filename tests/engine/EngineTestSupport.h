@@ -44,7 +44,9 @@ struct MemoryFile {
         procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
             return static_cast<Reader*>(user)->read(buffer, length);
         };
-        procs.seek = [](QWORD offset, void* user) -> BOOL { return static_cast<Reader*>(user)->seek(offset); };
+        procs.seek = [](QWORD offset, void* user) -> BOOL {
+            return static_cast<Reader*>(user)->seek(offset);
+        };
         return procs;
     }
 };
@@ -66,8 +68,8 @@ protected:
 
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
 
-    std::string sine(const std::string& name, fixtures::Format format, double seconds, double frequency = 440.0,
-                     double amplitude = 0.5) {
+    std::string sine(const std::string& name, fixtures::Format format, double seconds,
+                     double frequency = 440.0, double amplitude = 0.5) {
         const std::string file = path(name);
         EXPECT_TRUE(fixtures::writeSine(file, format, seconds, frequency, amplitude)) << name;
         return file;

@@ -52,7 +52,8 @@ TEST_F(EngineTest, TruncatedFilesOfEveryFormatNeverCrash) {
     for (Format format : {Format::wav, Format::ogg, Format::mp3}) {
         const std::string file = sine("whole" + std::to_string(static_cast<int>(format)), format, 1.0);
         const std::vector<std::uint8_t> bytes = fixtures::readBytes(file);
-        for (std::size_t length : {std::size_t{1}, std::size_t{3}, std::size_t{40}, std::size_t{200}, bytes.size() / 2}) {
+        for (std::size_t length :
+             {std::size_t{1}, std::size_t{3}, std::size_t{40}, std::size_t{200}, bytes.size() / 2}) {
             const HSTREAM stream = BASS_StreamCreateFile(1, bytes.data(), 0, length, BASS_STREAM_DECODE);
             if (stream == 0) {
                 EXPECT_NE(BASS_ErrorGetCode(), BASS_OK);

@@ -35,7 +35,8 @@ private:
     std::int64_t position_ = 0;
 };
 
-std::vector<float> mixOnce(Channel::Kind kind, const MixSettings& settings, double volume = 100, double pan = 0) {
+std::vector<float> mixOnce(Channel::Kind kind, const MixSettings& settings, double volume = 100,
+                           double pan = 0) {
     Channel channel(1, kind, std::make_unique<ConstantDecoder>(), 0, 44100);
     channel.fillAhead();
     channel.play();

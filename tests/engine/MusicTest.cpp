@@ -4,7 +4,8 @@
 
 namespace {
 
-HMUSIC loadModule(const std::vector<std::uint8_t>& module, DWORD flags = BASS_MUSIC_RAMP | BASS_MUSIC_CALCLEN) {
+HMUSIC loadModule(const std::vector<std::uint8_t>& module,
+                  DWORD flags = BASS_MUSIC_RAMP | BASS_MUSIC_CALCLEN) {
     return BASS_MusicLoad(1, module.data(), 0, static_cast<DWORD>(module.size()), flags, 0);
 }
 
@@ -79,7 +80,8 @@ TEST_F(EngineTest, SpeedAndChannelVolumesSetByTheCallerHoldOverSeeksAndRestarts)
     EXPECT_NEAR(static_cast<double>(renderedFrames(slow)) / 44100, 2 * 7.68, 0.3) << "still twice as slow";
 
     const HMUSIC muted = loadModule(module);
-    for (DWORD channel = 0; channel < 4; ++channel) BASS_MusicSetAttribute(muted, BASS_MUSIC_ATTRIB_VOL_CHAN + channel, 0);
+    for (DWORD channel = 0; channel < 4; ++channel)
+        BASS_MusicSetAttribute(muted, BASS_MUSIC_ATTRIB_VOL_CHAN + channel, 0);
     ASSERT_TRUE(BASS_ChannelSetPosition(muted, BASS_MUSIC_POSITION_SECONDS | 1));
     ASSERT_TRUE(BASS_ChannelPlay(muted, 1));  // a restart, as the player's Play from stopped
     std::this_thread::sleep_for(std::chrono::milliseconds(150));

@@ -45,8 +45,10 @@ TEST_F(EngineTest, AfterAnIdleSpellTheOutputPlaysAgainAtOnceByEitherWayOfStartin
         }
         const auto start = std::chrono::steady_clock::now();
         std::this_thread::sleep_for(300ms);
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        EXPECT_NEAR(seconds(stream) - before, elapsed, 0.06) << (byOutputStart ? "BASS_Start" : "BASS_ChannelPlay");
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        EXPECT_NEAR(seconds(stream) - before, elapsed, 0.06)
+            << (byOutputStart ? "BASS_Start" : "BASS_ChannelPlay");
         ASSERT_TRUE(BASS_Pause());
     }
 }
@@ -54,9 +56,9 @@ TEST_F(EngineTest, AfterAnIdleSpellTheOutputPlaysAgainAtOnceByEitherWayOfStartin
 TEST_F(EngineTest, EndOfStreamLeavesTheChannelStoppedAndCallsTheEndSync) {
     const HSTREAM stream = BASS_StreamCreateFile(0, sine("short.wav", Format::wav, 0.3).c_str(), 0, 0, 0);
     std::atomic<int> ends{0};
-    ASSERT_NE(BASS_ChannelSetSync(stream, BASS_SYNC_END, 0,
-                                  [](HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomic<int>*>(user); },
-                                  &ends),
+    ASSERT_NE(BASS_ChannelSetSync(
+                  stream, BASS_SYNC_END, 0,
+                  [](HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomic<int>*>(user); }, &ends),
               0u);
     ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
     EXPECT_TRUE(waitFor([&] { return BASS_ChannelIsActive(stream) == BASS_ACTIVE_STOPPED; }, 2000ms));
@@ -67,8 +69,10 @@ TEST_F(EngineTest, EndOfStreamLeavesTheChannelStoppedAndCallsTheEndSync) {
 }
 
 TEST_F(EngineTest, LevelsOfAFullScaleSineAndOfSilence) {
-    const HSTREAM loud = BASS_StreamCreateFile(0, sine("loud.wav", Format::wav, 3.0, 441.0, 1.0).c_str(), 0, 0, 0);
-    const HSTREAM quiet = BASS_StreamCreateFile(0, sine("quiet.wav", Format::wav, 3.0, 441.0, 0.0).c_str(), 0, 0, 0);
+    const HSTREAM loud =
+        BASS_StreamCreateFile(0, sine("loud.wav", Format::wav, 3.0, 441.0, 1.0).c_str(), 0, 0, 0);
+    const HSTREAM quiet =
+        BASS_StreamCreateFile(0, sine("quiet.wav", Format::wav, 3.0, 441.0, 0.0).c_str(), 0, 0, 0);
     BASS_ChannelPlay(loud, 0);
     BASS_ChannelPlay(quiet, 0);
     std::this_thread::sleep_for(200ms);
@@ -82,7 +86,8 @@ TEST_F(EngineTest, LevelsOfAFullScaleSineAndOfSilence) {
 TEST_F(EngineTest, SpectrumPeaksInTheSinesBin) {
     // Bin 20 of a 512-point transform at 44.1 kHz lies at 20 * 44100 / 512 Hz.
     const double frequency = 20 * 44100.0 / 512;
-    const HSTREAM stream = BASS_StreamCreateFile(0, sine("tone.wav", Format::wav, 3.0, frequency, 0.8).c_str(), 0, 0, 0);
+    const HSTREAM stream =
+        BASS_StreamCreateFile(0, sine("tone.wav", Format::wav, 3.0, frequency, 0.8).c_str(), 0, 0, 0);
     BASS_ChannelPlay(stream, 0);
     std::this_thread::sleep_for(150ms);
     float bins[256] = {};
@@ -115,7 +120,8 @@ void recordingDsp(HDSP, DWORD, void* buffer, DWORD length, void* user) {
 
 TEST_F(EngineTest, EffectRoutinesRunByPriorityWithFloatSamples) {
     BASS_SetConfig(BASS_CONFIG_FLOATDSP, 1);
-    const HSTREAM stream = BASS_StreamCreateFile(0, sine("dsp.wav", Format::wav, 3.0, 440.0, 0.9).c_str(), 0, 0, 0);
+    const HSTREAM stream =
+        BASS_StreamCreateFile(0, sine("dsp.wav", Format::wav, 3.0, 440.0, 0.9).c_str(), 0, 0, 0);
     DspLog log;
     const HDSP low = BASS_ChannelSetDSP(stream, recordingDsp<2>, &log, 2);
     const HDSP high = BASS_ChannelSetDSP(stream, recordingDsp<4>, &log, 4);
@@ -185,7 +191,8 @@ TEST_F(EngineTest, GlobalVolumesAreSettingsBetweenZeroAndAHundred) {
 }
 
 TEST_F(EngineTest, LevelsDescribeTheChannelBeforeItsVolume) {
-    const HSTREAM stream = BASS_StreamCreateFile(0, sine("quiet.wav", Format::wav, 3.0, 441.0, 0.5).c_str(), 0, 0, 0);
+    const HSTREAM stream =
+        BASS_StreamCreateFile(0, sine("quiet.wav", Format::wav, 3.0, 441.0, 0.5).c_str(), 0, 0, 0);
     BASS_ChannelSetAttributes(stream, -1, 20, -101);
     BASS_SetConfig(BASS_CONFIG_GVOL_STREAM, 50);
     BASS_ChannelPlay(stream, 0);
@@ -195,7 +202,8 @@ TEST_F(EngineTest, LevelsDescribeTheChannelBeforeItsVolume) {
 }
 
 TEST_F(EngineTest, GetDataOfAPlayingChannelGivesItsRecentSamples) {
-    const HSTREAM stream = BASS_StreamCreateFile(0, sine("wave.wav", Format::wav, 3.0, 441.0, 0.5).c_str(), 0, 0, 0);
+    const HSTREAM stream =
+        BASS_StreamCreateFile(0, sine("wave.wav", Format::wav, 3.0, 441.0, 0.5).c_str(), 0, 0, 0);
     BASS_ChannelPlay(stream, 0);
     std::this_thread::sleep_for(150ms);
     std::vector<std::int16_t> samples(1024);
@@ -217,10 +225,9 @@ TEST_F(EngineTest, CpuLoadIsReportedAsAPercentage) {
 TEST_F(EngineTest, PositionSyncFiresWhenPlaybackPassesItsByte) {
     const HSTREAM stream = BASS_StreamCreateFile(0, sine("sync.wav", Format::wav, 2.0).c_str(), 0, 0, 0);
     std::atomic<int> calls{0};
-    const HSYNC sync = BASS_ChannelSetSync(stream, BASS_SYNC_POS | BASS_SYNC_ONETIME,
-                                           BASS_ChannelSeconds2Bytes(stream, 0.2f),
-                                           [](HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomic<int>*>(user); },
-                                           &calls);
+    const HSYNC sync = BASS_ChannelSetSync(
+        stream, BASS_SYNC_POS | BASS_SYNC_ONETIME, BASS_ChannelSeconds2Bytes(stream, 0.2f),
+        [](HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomic<int>*>(user); }, &calls);
     ASSERT_NE(sync, 0u);
     BASS_ChannelPlay(stream, 0);
     std::this_thread::sleep_for(100ms);
@@ -243,7 +250,9 @@ struct Reentrant {
     std::atomic<int> calls{0};
     std::atomic<int> addedCalls{0};
 };
-void addedDsp(HDSP, DWORD, void*, DWORD, void* user) { ++static_cast<Reentrant*>(user)->addedCalls; }
+void addedDsp(HDSP, DWORD, void*, DWORD, void* user) {
+    ++static_cast<Reentrant*>(user)->addedCalls;
+}
 void selfReplacingDsp(HDSP dsp, DWORD channel, void*, DWORD, void* user) {
     auto* state = static_cast<Reentrant*>(user);
     if (state->calls++ == 0) {
@@ -265,7 +274,8 @@ TEST_F(EngineTest, EffectRoutinesGetWholeUpdatePeriodsAheadOfPlayback) {
     std::this_thread::sleep_for(150ms);
     std::lock_guard<std::mutex> lock(log.mutex);
     ASSERT_GE(log.lengths.size(), 3u) << "the half second ahead goes through the routine at once";
-    for (const DWORD length : log.lengths) EXPECT_EQ(length, 4410u * 2 * sizeof(float)) << "100 ms at 44.1 kHz";
+    for (const DWORD length : log.lengths)
+        EXPECT_EQ(length, 4410u * 2 * sizeof(float)) << "100 ms at 44.1 kHz";
 }
 
 TEST_F(EngineTest, CallbacksMayChangeTheirOwnChannel) {
@@ -313,7 +323,9 @@ TEST_F(EngineTest, PracticeSpeedRunsTheSongClockSlowerAndIsRefusedOutOfRange) {
 TEST_F(EngineTest, AtHalfSpeedTheSongEndsAfterTwiceItsLengthWithItsEndSync) {
     const HSTREAM stream = BASS_StreamCreateFile(0, sine("end.wav", Format::wav, 1.0).c_str(), 0, 0, 0);
     std::atomic<int> ends{0};
-    BASS_ChannelSetSync(stream, BASS_SYNC_END, 0, [](HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomic<int>*>(user); }, &ends);
+    BASS_ChannelSetSync(
+        stream, BASS_SYNC_END, 0,
+        [](HSYNC, DWORD, DWORD, void* user) { ++*static_cast<std::atomic<int>*>(user); }, &ends);
     BASS_ChannelSetTempo(stream, 50.0f);
     const auto started = std::chrono::steady_clock::now();
     BASS_ChannelPlay(stream, 0);

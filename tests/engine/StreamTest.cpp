@@ -17,8 +17,8 @@ std::vector<float> decodeAll(HSTREAM stream) {
     std::vector<float> all;
     std::vector<float> block(4096 * 2);
     for (;;) {
-        const DWORD got = BASS_ChannelGetData(stream, block.data(), static_cast<DWORD>(block.size() * sizeof(float)) |
-                                                                        BASS_DATA_FLOAT);
+        const DWORD got = BASS_ChannelGetData(
+            stream, block.data(), static_cast<DWORD>(block.size() * sizeof(float)) | BASS_DATA_FLOAT);
         if (got == 0 || got == static_cast<DWORD>(-1)) break;
         all.insert(all.end(), block.begin(), block.begin() + got / sizeof(float));
     }
@@ -38,7 +38,8 @@ TEST_F(EngineTest, LengthsAreExactToTheSampleForWavOggAndMp3WithAnInfoHeader) {
         const std::string file = sine("song" + std::to_string(static_cast<int>(format)), format, seconds);
         const HSTREAM stream = BASS_StreamCreateFile(0, file.c_str(), 0, 0, 0);
         ASSERT_NE(stream, 0u) << "format " << static_cast<int>(format) << " error " << BASS_ErrorGetCode();
-        EXPECT_EQ(BASS_StreamGetLength(stream), frames * 4) << "16-bit stereo bytes, format " << static_cast<int>(format);
+        EXPECT_EQ(BASS_StreamGetLength(stream), frames * 4)
+            << "16-bit stereo bytes, format " << static_cast<int>(format);
         EXPECT_FLOAT_EQ(BASS_ChannelBytes2Seconds(stream, BASS_StreamGetLength(stream)), 2.5f);
         EXPECT_TRUE(BASS_StreamFree(stream));
     }
@@ -90,14 +91,18 @@ TEST_F(EngineTest, SeekThenReadGivesTheSamplesOfAStraightDecode) {
         const HSTREAM straight = openDecoding(file);
         ASSERT_NE(straight, 0u);
         const std::vector<float> reference = decodeAll(straight);
-        ASSERT_EQ(reference.size(), static_cast<std::size_t>(2 * 2 * kRate)) << "format " << static_cast<int>(format);
+        ASSERT_EQ(reference.size(), static_cast<std::size_t>(2 * 2 * kRate))
+            << "format " << static_cast<int>(format);
 
-        for (std::int64_t frame : {std::int64_t{0}, std::int64_t{1}, std::int64_t{12345}, std::int64_t{60000}}) {
+        for (std::int64_t frame :
+             {std::int64_t{0}, std::int64_t{1}, std::int64_t{12345}, std::int64_t{60000}}) {
             const HSTREAM seeking = openDecoding(file);
-            ASSERT_TRUE(BASS_ChannelSetPosition(seeking, static_cast<QWORD>(frame) * 8)) << "float stereo bytes";
+            ASSERT_TRUE(BASS_ChannelSetPosition(seeking, static_cast<QWORD>(frame) * 8))
+                << "float stereo bytes";
             EXPECT_EQ(BASS_ChannelGetPosition(seeking), static_cast<QWORD>(frame) * 8);
             std::vector<float> block(2 * 1000);
-            const DWORD got = BASS_ChannelGetData(seeking, block.data(), static_cast<DWORD>(block.size() * 4));
+            const DWORD got =
+                BASS_ChannelGetData(seeking, block.data(), static_cast<DWORD>(block.size() * 4));
             ASSERT_EQ(got, block.size() * 4);
             for (std::size_t i = 0; i < block.size(); ++i) {
                 ASSERT_NEAR(block[i], reference[static_cast<std::size_t>(2 * frame) + i], 1e-5)
@@ -228,7 +233,9 @@ TEST_F(EngineTest, OpeningAStreamDoesNotHoldUpWhatPlays) {
     procs.read = [](void* buffer, DWORD length, void* user) -> DWORD {
         auto* o = static_cast<Opening*>(user);
         if (o->advanced < 0) {  // a slow disk, on the first read
-            const auto where = [o] { return BASS_ChannelBytes2Seconds(o->playing, BASS_ChannelGetPosition(o->playing)); };
+            const auto where = [o] {
+                return BASS_ChannelBytes2Seconds(o->playing, BASS_ChannelGetPosition(o->playing));
+            };
             const double before = where();
             std::this_thread::sleep_for(std::chrono::milliseconds(300));
             o->advanced = where() - before;

@@ -28,7 +28,8 @@ public:
         const std::size_t n = std::min<std::size_t>(frames, static_cast<std::size_t>(length_ - position_));
         for (std::size_t i = 0; i < n; ++i) {
             const double t = static_cast<double>(position_ + static_cast<std::int64_t>(i)) / kRate;
-            out[2 * i] = out[2 * i + 1] = static_cast<float>(0.5 * std::sin(2 * std::numbers::pi * frequency_ * t));
+            out[2 * i] = out[2 * i + 1] =
+                static_cast<float>(0.5 * std::sin(2 * std::numbers::pi * frequency_ * t));
         }
         position_ += static_cast<std::int64_t>(n);
         return n;
@@ -61,7 +62,8 @@ std::vector<float> playToEnd(Channel& channel, std::size_t mostFrames) {
 }
 
 // The strongest frequency between `low` and `high` Hz, in steps of 0.1 Hz (a Goertzel scan).
-double strongestFrequency(const std::vector<float>& samples, std::size_t from, std::size_t to, double low, double high) {
+double strongestFrequency(const std::vector<float>& samples, std::size_t from, std::size_t to, double low,
+                          double high) {
     double best = low, bestPower = -1;
     for (double f = low; f <= high; f += 0.1) {
         double re = 0, im = 0;

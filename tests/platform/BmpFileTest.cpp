@@ -54,7 +54,8 @@ struct BmpBuilder {
         for (int i = 0; i < height; ++i) {
             const auto& row = rows[static_cast<std::size_t>(topDown ? i : height - 1 - i)];
             QByteArray line(stride, '\0');
-            for (std::size_t b = 0; b < row.size(); ++b) line[static_cast<int>(b)] = static_cast<char>(row[b]);
+            for (std::size_t b = 0; b < row.size(); ++b)
+                line[static_cast<int>(b)] = static_cast<char>(row[b]);
             out.append(line);
         }
         return out;
@@ -113,8 +114,7 @@ TEST(BmpFile, ReadsTwentyFourBitRowsBottomUpAndTopDown) {
         EXPECT_EQ(result.bitmap.pixelColor(1, 0), rgb(0, 255, 0));
         EXPECT_EQ(result.bitmap.pixelColor(0, 1), rgb(0, 0, 255));
         EXPECT_EQ(result.bitmap.pixelColor(1, 1), rgb(255, 0, 128));
-        EXPECT_EQ(result.bitmap.transparentColor(), rgb(0, 0, 255) | kPaletteRelative)
-            << "bottom-left pixel";
+        EXPECT_EQ(result.bitmap.transparentColor(), rgb(0, 0, 255) | kPaletteRelative) << "bottom-left pixel";
         result.bitmap.setTransparentColor(rgb(0, 255, 0));
         EXPECT_EQ(result.bitmap.transparentColor(), rgb(0, 255, 0) | kPaletteRelative);
     }
@@ -131,7 +131,8 @@ TEST(BmpFile, EncodedTwentyFourBitFileReadsBackTheSamePixels) {
 }
 
 TEST(BmpFile, MalformedInputGivesAnEmptyBitmapAndAnError) {
-    const QByteArray valid = BmpBuilder{3, 3, 8, false, {clBlack, clWhite}, {{0, 1, 0}, {1, 0, 1}, {0, 0, 1}}}.build();
+    const QByteArray valid =
+        BmpBuilder{3, 3, 8, false, {clBlack, clWhite}, {{0, 1, 0}, {1, 0, 1}, {0, 0, 1}}}.build();
     ASSERT_TRUE(readBmp(valid).ok());
     // Every truncation fails cleanly (the sanitizer build checks that nothing reads out of bounds).
     for (int length = 0; length < valid.size(); ++length) {
@@ -173,7 +174,8 @@ TEST(BmpFile, EncodedPaletteFilesReadBackWithTheBottomLeftColourFirst) {
         EXPECT_EQ(read.bitmap.sourceBitsPerPixel(), bits);
         EXPECT_EQ(read.bitmap.palette().front(), gdi::rgb(128, 128, 0));
         for (int y = 0; y < 3; ++y) {
-            for (int x = 0; x < 5; ++x) EXPECT_EQ(read.bitmap.pixelColor(x, y), picture.pixelColor(x, y)) << bits;
+            for (int x = 0; x < 5; ++x)
+                EXPECT_EQ(read.bitmap.pixelColor(x, y), picture.pixelColor(x, y)) << bits;
         }
     }
     gdi::Bitmap seventeen = gdi::Bitmap::color(17, 1);

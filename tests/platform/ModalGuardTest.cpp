@@ -17,9 +17,11 @@ TEST(ModalGuard, ADialogLeftOpenFailsItsTestAndIsClosed) {
         QElapsedTimer clock;
         clock.start();
         int result = -1;
-        EXPECT_NONFATAL_FAILURE(result = dialog.exec(), "a modal dialog was left open for 300 ms: \"Nobody answers\"");
+        EXPECT_NONFATAL_FAILURE(result = dialog.exec(),
+                                "a modal dialog was left open for 300 ms: \"Nobody answers\"");
         EXPECT_EQ(result, QDialog::Rejected);
         EXPECT_LT(clock.elapsed(), 2000);
     }
-    EXPECT_EQ(testsupport::modalLimit(), std::chrono::milliseconds(5000)) << "the short limit only while it lives";
+    EXPECT_EQ(testsupport::modalLimit(), std::chrono::milliseconds(5000))
+        << "the short limit only while it lives";
 }

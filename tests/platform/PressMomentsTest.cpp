@@ -51,7 +51,8 @@ TEST(PressStamp, TheLastKeyOrButtonPressIsTheMomentOfTheHandlerThatRunsForIt) {
     QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
     repeat.setTimestamp(stampOf(now - 10ms));
     QApplication::sendEvent(&target, &repeat);
-    EXPECT_LE(std::chrono::abs(moments.pressMoment(now) - (now - 250ms)), 1ms) << "a held key keeps its first press";
+    EXPECT_LE(std::chrono::abs(moments.pressMoment(now) - (now - 250ms)), 1ms)
+        << "a held key keeps its first press";
 
     QMouseEvent click(QEvent::MouseButtonPress, QPointF(1, 1), QPointF(1, 1), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);

@@ -36,7 +36,8 @@ TEST(RasterOp, NamedCodesComputeTheirFormulasBitwise) {
         EXPECT_EQ(applyTruthTable(truthTableOf(PATINVERT), p, s, d), p ^ d);
         EXPECT_EQ(applyTruthTable(truthTableOf(DSTINVERT), p, s, d), ~d);
         EXPECT_EQ(applyTruthTable(truthTableOf(ROP_DSPDxax), p, s, d), (s & p) | (~s & d));
-        EXPECT_EQ(applyTruthTable(truthTableOf(ROP_DSPDxax), p, s, d), d ^ (s & (p ^ d))) << "what its name says";
+        EXPECT_EQ(applyTruthTable(truthTableOf(ROP_DSPDxax), p, s, d), d ^ (s & (p ^ d)))
+            << "what its name says";
         EXPECT_EQ(applyTruthTable(truthTableOf(BLACKNESS), p, s, d), 0u);
         EXPECT_EQ(applyTruthTable(truthTableOf(WHITENESS), p, s, d), ~0u);
     }

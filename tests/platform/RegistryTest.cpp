@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,10 +35,14 @@ std::vector<std::uint8_t> bytes(std::initializer_list<int> list) {
 
 TEST(RegistryFile, FormatAndParseRoundTripEveryType) {
     Hive hive;
-    hive.keys[QStringLiteral("Software\\Tavrel")][QStringLiteral("Text")] = {REG_SZ, bytes({'C', ':', '\\', '"', 0})};
-    hive.keys[QStringLiteral("Software\\Tavrel")][QStringLiteral("Number")] = {REG_DWORD, bytes({0x4B, 0, 0, 0})};
-    hive.keys[QStringLiteral("Software\\Tavrel")][QStringLiteral("Path")] = {REG_EXPAND_SZ, bytes({'%', 'H', '%', 0})};
-    hive.keys[QStringLiteral("Software\\Tavrel")][QStringLiteral("Big")] = {REG_QWORD, bytes({1, 2, 3, 4, 5, 6, 7, 8})};
+    hive.keys[QStringLiteral("Software\\Tavrel")][QStringLiteral("Text")] = {REG_SZ,
+                                                                             bytes({'C', ':', '\\', '"', 0})};
+    hive.keys[QStringLiteral("Software\\Tavrel")][QStringLiteral("Number")] = {REG_DWORD,
+                                                                               bytes({0x4B, 0, 0, 0})};
+    hive.keys[QStringLiteral("Software\\Tavrel")][QStringLiteral("Path")] = {REG_EXPAND_SZ,
+                                                                             bytes({'%', 'H', '%', 0})};
+    hive.keys[QStringLiteral("Software\\Tavrel")][QStringLiteral("Big")] = {REG_QWORD,
+                                                                            bytes({1, 2, 3, 4, 5, 6, 7, 8})};
     hive.keys[QStringLiteral("Software\\Other")][QStringLiteral("Blob")] = {REG_BINARY, bytes({0xFF, 0})};
     const QString text = formatHive(hive);
     EXPECT_TRUE(text.startsWith(QStringLiteral("Windows Registry Editor Version 5.00\n")));
@@ -54,12 +57,18 @@ TEST(RegistryFile, FormatAndParseRoundTripEveryType) {
 TEST(RegistryFile, MalformedTextIsNotAHive) {
     Hive hive;
     EXPECT_FALSE(parseHive(QStringLiteral("garbage"), hive));
-    EXPECT_FALSE(parseHive(QStringLiteral("Windows Registry Editor Version 5.00\n\"Loose\"=dword:00000001\n"), hive));
-    EXPECT_FALSE(parseHive(QStringLiteral("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:zz\n"), hive));
-    EXPECT_FALSE(parseHive(QStringLiteral("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:1,zz\n"), hive));
-    EXPECT_TRUE(parseHive(QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"
-                                         "\"x\"=hex:01,\\\r\n  02\r\n; a comment\r\n"),
-                          hive));
+    EXPECT_FALSE(
+        parseHive(QStringLiteral("Windows Registry Editor Version 5.00\n\"Loose\"=dword:00000001\n"), hive));
+    EXPECT_FALSE(parseHive(
+        QStringLiteral("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=dword:zz\n"),
+        hive));
+    EXPECT_FALSE(parseHive(
+        QStringLiteral("Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\A]\n\"x\"=hex:1,zz\n"),
+        hive));
+    EXPECT_TRUE(
+        parseHive(QStringLiteral("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"
+                                 "\"x\"=hex:01,\\\r\n  02\r\n; a comment\r\n"),
+                  hive));
     EXPECT_EQ(hive.keys[QStringLiteral("A")][QStringLiteral("x")].data, bytes({1, 2}));
 }
 
@@ -74,8 +83,10 @@ TEST(Registry, ReadsNeverCreateKeysOrTheFile) {
 
 TEST(Registry, WritesKeepOtherValuesAndReadOpensCaseInsensitively) {
     TemporaryHive hive;
-    ASSERT_TRUE(createKey(QStringLiteral("Software\\Tavrel"))->setValue(QStringLiteral("A"), REG_DWORD, bytes({1, 0, 0, 0})));
-    ASSERT_TRUE(createKey(QStringLiteral("SOFTWARE\\tavrel"))->setValue(QStringLiteral("B"), REG_DWORD, bytes({2, 0, 0, 0})));
+    ASSERT_TRUE(createKey(QStringLiteral("Software\\Tavrel"))
+                    ->setValue(QStringLiteral("A"), REG_DWORD, bytes({1, 0, 0, 0})));
+    ASSERT_TRUE(createKey(QStringLiteral("SOFTWARE\\tavrel"))
+                    ->setValue(QStringLiteral("B"), REG_DWORD, bytes({2, 0, 0, 0})));
     auto key = openKey(QStringLiteral("software\\TAVREL"), KEY_QUERY_VALUE);
     ASSERT_NE(key, nullptr);
     EXPECT_EQ(key->queryValue(QStringLiteral("A"))->data, bytes({1, 0, 0, 0}));
@@ -93,7 +104,8 @@ TEST(Registry, CorruptFileReadsEmptyIsKeptAsBadAndTheNextWriteMakesAGoodFile) {
         file.write("\x01\x02 this is not a registry file");
     }
     EXPECT_EQ(openKey(QStringLiteral("Software\\Tavrel"), KEY_READ), nullptr);
-    ASSERT_TRUE(createKey(QStringLiteral("Software\\Tavrel"))->setValue(QStringLiteral("A"), REG_DWORD, bytes({7, 0, 0, 0})));
+    ASSERT_TRUE(createKey(QStringLiteral("Software\\Tavrel"))
+                    ->setValue(QStringLiteral("A"), REG_DWORD, bytes({7, 0, 0, 0})));
     QFile bad(hive.path + QStringLiteral(".bad"));
     ASSERT_TRUE(bad.open(QIODevice::ReadOnly));
     EXPECT_TRUE(bad.readAll().contains("not a registry file"));
@@ -109,7 +121,8 @@ TEST(Registry, EveryCorruptFileIsKeptUnderANameOfItsOwn) {
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
         file.close();
-        ASSERT_TRUE(createKey(QStringLiteral("Software\\Tavrel"))->setValue(QStringLiteral("A"), REG_DWORD, bytes({7, 0, 0, 0})));
+        ASSERT_TRUE(createKey(QStringLiteral("Software\\Tavrel"))
+                        ->setValue(QStringLiteral("A"), REG_DWORD, bytes({7, 0, 0, 0})));
     }
     QFile first(hive.path + QStringLiteral(".bad"));
     QFile second(hive.path + QStringLiteral(".bad.1"));
@@ -126,7 +139,8 @@ TEST(Registry, AHiveThatCannotBeOpenedIsLeftAloneAndTheWriteFails) {
     QFile inside(hive.path + QStringLiteral("/kept"));
     ASSERT_TRUE(inside.open(QIODevice::WriteOnly));
     inside.close();
-    EXPECT_FALSE(createKey(QStringLiteral("Software\\Tavrel"))->setValue(QStringLiteral("A"), REG_DWORD, bytes({7, 0, 0, 0})));
+    EXPECT_FALSE(createKey(QStringLiteral("Software\\Tavrel"))
+                     ->setValue(QStringLiteral("A"), REG_DWORD, bytes({7, 0, 0, 0})));
     EXPECT_TRUE(QFileInfo(hive.path).isDir());
     EXPECT_TRUE(QFile::exists(hive.path + QStringLiteral("/kept")));
     EXPECT_FALSE(QFile::exists(hive.path + QStringLiteral(".bad")));
@@ -140,12 +154,14 @@ TEST(Registry, AFolderThatCannotBeWrittenMakesWritesReportFalse) {
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
         blocker.close();
         setHiveFilePath(blocker.fileName() + QStringLiteral("/sub/hive.reg"));
-        EXPECT_FALSE(createKey(QStringLiteral("Software\\Tavrel"))->setValue(QStringLiteral("A"), REG_DWORD, bytes({1, 0, 0, 0})));
+        EXPECT_FALSE(createKey(QStringLiteral("Software\\Tavrel"))
+                         ->setValue(QStringLiteral("A"), REG_DWORD, bytes({1, 0, 0, 0})));
         return;
     }
     TemporaryHive hive;
     ASSERT_EQ(chmod(QFile::encodeName(hive.folder.path()).constData(), 0500), 0);
-    EXPECT_FALSE(createKey(QStringLiteral("Software\\Tavrel"))->setValue(QStringLiteral("A"), REG_DWORD, bytes({1, 0, 0, 0})));
+    EXPECT_FALSE(createKey(QStringLiteral("Software\\Tavrel"))
+                     ->setValue(QStringLiteral("A"), REG_DWORD, bytes({1, 0, 0, 0})));
     chmod(QFile::encodeName(hive.folder.path()).constData(), 0700);
 }
 
@@ -165,7 +181,8 @@ TEST(Registry, TwoProcessesWritingAtOnceBothKeepTheirValues) {
                 // Every file the other process may see parses.
                 Hive parsed;
                 QFile file(hive.path);
-                if (file.open(QIODevice::ReadOnly)) ok &= parseHive(QString::fromUtf8(file.readAll()), parsed);
+                if (file.open(QIODevice::ReadOnly))
+                    ok &= parseHive(QString::fromUtf8(file.readAll()), parsed);
             }
             _exit(ok ? 0 : 1);
         }

@@ -25,10 +25,10 @@ TEST(ResourceTable, ButtonImagesHaveTheirSizesAndTheKeyColour) {
         int height;
     };
     const Expected images[] = {
-        {"play", 24, 25},    {"play_active", 24, 25},     {"pause", 24, 25},  {"pause_active", 24, 25},
-        {"stop", 24, 25},    {"Stop_active", 24, 25},     {"add", 217, 25},   {"add_active", 217, 25},
+        {"play", 24, 25},      {"play_active", 24, 25},      {"pause", 24, 25}, {"pause_active", 24, 25},
+        {"stop", 24, 25},      {"Stop_active", 24, 25},      {"add", 217, 25},  {"add_active", 217, 25},
         {"addblank", 132, 25}, {"addblank_active", 132, 25}, {"save", 30, 30},  {"save_active", 30, 30},
-        {"exit", 30, 30},    {"settings", 30, 30},        {"open", 30, 30},
+        {"exit", 30, 30},      {"settings", 30, 30},         {"open", 30, 30},
     };
     for (const Expected& image : images) {
         const auto bytes = findResource(kBitmap, QString::fromLatin1(image.name));
@@ -38,11 +38,13 @@ TEST(ResourceTable, ButtonImagesHaveTheirSizesAndTheKeyColour) {
         EXPECT_EQ(result.bitmap.width(), image.width) << image.name;
         EXPECT_EQ(result.bitmap.height(), image.height) << image.name;
         EXPECT_EQ(result.bitmap.sourceBitsPerPixel(), 24) << image.name;
-        EXPECT_EQ(result.bitmap.transparentColor(), gdi::rgb(255, 0, 128) | gdi::kPaletteRelative) << image.name;
+        EXPECT_EQ(result.bitmap.transparentColor(), gdi::rgb(255, 0, 128) | gdi::kPaletteRelative)
+            << image.name;
         // Some pixels are drawn and some are left out.
         int keyed = 0;
         for (int y = 0; y < image.height; ++y) {
-            for (int x = 0; x < image.width; ++x) keyed += result.bitmap.pixelColor(x, y) == gdi::rgb(255, 0, 128);
+            for (int x = 0; x < image.width; ++x)
+                keyed += result.bitmap.pixelColor(x, y) == gdi::rgb(255, 0, 128);
         }
         EXPECT_GT(keyed, image.width * image.height / 4) << image.name;
         EXPECT_LT(keyed, image.width * image.height) << image.name;

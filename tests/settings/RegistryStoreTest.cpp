@@ -43,17 +43,20 @@ TEST(SettingsStore, FirstRunGivesEveryDefault) {
 
 TEST(SettingsStore, WrittenValuesReadBackWithTheirTypes) {
     TemporaryHive hive;
-    EXPECT_TRUE(WriteRegString(kSettingsKeyName, QStringLiteral("LyricsLocationValue"), QStringLiteral("/home/me/Liedtexte")));
+    EXPECT_TRUE(WriteRegString(kSettingsKeyName, QStringLiteral("LyricsLocationValue"),
+                               QStringLiteral("/home/me/Liedtexte")));
     EXPECT_TRUE(WriteRegInteger(kSettingsKeyName, QStringLiteral("Top"), -20));
     EXPECT_TRUE(WriteRegBool(kSettingsKeyName, QStringLiteral("LyricsLocation"), true));
     EXPECT_EQ(ReadRegString(kSettingsKeyName, QStringLiteral("LyricsLocationValue"), QString()),
               QStringLiteral("/home/me/Liedtexte"));
     EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Top"), 200), -20) << "returned as stored";
     EXPECT_TRUE(ReadRegBool(kSettingsKeyName, QStringLiteral("LyricsLocation"), false));
-    const auto stored = openKey(QStringLiteral("Software\\Tavrel"), KEY_READ)->queryValue(QStringLiteral("LyricsLocation"));
+    const auto stored =
+        openKey(QStringLiteral("Software\\Tavrel"), KEY_READ)->queryValue(QStringLiteral("LyricsLocation"));
     EXPECT_EQ(stored->type, REG_DWORD);
     EXPECT_EQ(stored->data, (std::vector<std::uint8_t>{1, 0, 0, 0})) << "booleans are 0 or 1";
-    const auto string = openKey(QStringLiteral("Software\\Tavrel"), KEY_READ)->queryValue(QStringLiteral("LyricsLocationValue"));
+    const auto string = openKey(QStringLiteral("Software\\Tavrel"), KEY_READ)
+                            ->queryValue(QStringLiteral("LyricsLocationValue"));
     EXPECT_EQ(string->type, REG_SZ);
     EXPECT_EQ(string->data.back(), 0) << "the size counts the terminating NUL";
 }
@@ -61,18 +64,22 @@ TEST(SettingsStore, WrittenValuesReadBackWithTheirTypes) {
 TEST(SettingsStore, EdgeCasesOfTypesAndEmptyValues) {
     TemporaryHive hive;
     putRaw(QStringLiteral("Empty"), REG_SZ, text(""));
-    EXPECT_EQ(ReadRegString(kSettingsKeyName, QStringLiteral("Empty"), QStringLiteral("fallback")), QStringLiteral("fallback"));
+    EXPECT_EQ(ReadRegString(kSettingsKeyName, QStringLiteral("Empty"), QStringLiteral("fallback")),
+              QStringLiteral("fallback"));
     putRaw(QStringLiteral("Expand"), REG_EXPAND_SZ, text("%HOME%/lyrics"));
-    EXPECT_EQ(ReadRegString(kSettingsKeyName, QStringLiteral("Expand"), QString()), QStringLiteral("%HOME%/lyrics"));
+    EXPECT_EQ(ReadRegString(kSettingsKeyName, QStringLiteral("Expand"), QString()),
+              QStringLiteral("%HOME%/lyrics"));
     putRaw(QStringLiteral("Cut"), REG_SZ, {'a', 'b', 0, 'c', 0});
     EXPECT_EQ(ReadRegString(kSettingsKeyName, QStringLiteral("Cut"), QString()), QStringLiteral("ab"));
     putRaw(QStringLiteral("Number"), REG_DWORD, {5, 0, 0, 0});
-    EXPECT_EQ(ReadRegString(kSettingsKeyName, QStringLiteral("Number"), QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(ReadRegString(kSettingsKeyName, QStringLiteral("Number"), QStringLiteral("d")),
+              QStringLiteral("d"));
 
     putRaw(QStringLiteral("RecordTimeOffset"), REG_DWORD, {2, 0, 0, 0});
     EXPECT_TRUE(ReadRegBool(kSettingsKeyName, QStringLiteral("RecordTimeOffset"), false));
     putRaw(QStringLiteral("RecordTimeOffset"), REG_SZ, text("0"));
-    EXPECT_TRUE(ReadRegBool(kSettingsKeyName, QStringLiteral("RecordTimeOffset"), true)) << "a text is not an integer";
+    EXPECT_TRUE(ReadRegBool(kSettingsKeyName, QStringLiteral("RecordTimeOffset"), true))
+        << "a text is not an integer";
     putRaw(QStringLiteral("Volume"), REG_QWORD, {50, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 75), 75);
     putRaw(QStringLiteral("Volume"), REG_BINARY, {50, 0, 0, 0});
@@ -86,10 +93,14 @@ TEST(SettingsStore, EachCallOpensAndClosesItsOwnKeyTryingTheReadRightsInTurn) {
     QStringList events;
     setAccessObserver([&events](const AccessEvent& e) {
         static const char* kinds[] = {"open", "create", "query", "set", "close"};
-        events << QStringLiteral("%1 %2 %3 %4").arg(QLatin1String(kinds[e.kind]), e.value).arg(e.access, 0, 16).arg(e.succeeded);
+        events << QStringLiteral("%1 %2 %3 %4")
+                      .arg(QLatin1String(kinds[e.kind]), e.value)
+                      .arg(e.access, 0, 16)
+                      .arg(e.succeeded);
     });
     ReadRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 75);
-    EXPECT_EQ(events, (QStringList{"open  20019 0", "open  20009 0", "open  1 0"})) << "missing key: three tries";
+    EXPECT_EQ(events, (QStringList{"open  20019 0", "open  20009 0", "open  1 0"}))
+        << "missing key: three tries";
     events.clear();
     WriteRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 40);
     EXPECT_EQ(events, (QStringList{"create  f003f 1", "set Volume 0 1", "close  0 1"}));

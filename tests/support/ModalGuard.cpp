@@ -59,12 +59,20 @@ private:
 
 }  // namespace
 
-std::chrono::milliseconds modalLimit() { return limit; }
+std::chrono::milliseconds modalLimit() {
+    return limit;
+}
 
-void installModalGuard() { ::testing::UnitTest::GetInstance()->listeners().Append(new ModalWatch); }
+void installModalGuard() {
+    ::testing::UnitTest::GetInstance()->listeners().Append(new ModalWatch);
+}
 
-ScopedModalLimit::ScopedModalLimit(std::chrono::milliseconds newLimit) : previous_(limit) { limit = newLimit; }
+ScopedModalLimit::ScopedModalLimit(std::chrono::milliseconds newLimit) : previous_(limit) {
+    limit = newLimit;
+}
 
-ScopedModalLimit::~ScopedModalLimit() { limit = previous_; }
+ScopedModalLimit::~ScopedModalLimit() {
+    limit = previous_;
+}
 
 }  // namespace testsupport

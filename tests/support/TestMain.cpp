@@ -21,7 +21,8 @@ class RunSettingsFolder {
 public:
     RunSettingsFolder() {
         std::error_code ignored;
-        std::string pattern = (std::filesystem::temp_directory_path(ignored) / "quillon-test-config-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path(ignored) / "quillon-test-config-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) return;
         path_ = pattern;
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(path_));

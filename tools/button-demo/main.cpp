@@ -38,10 +38,13 @@ int main(int argc, char** argv) {
     };
     label(QStringLiteral("Song name in bold italic"), 13, 15, 230, 17,
           {QStringLiteral("Tahoma"), 12, true, true, false, false, gdi::clCream});
-    label(QStringLiteral("Play Time:"), 18, 49, 50, 14, {QStringLiteral("MS Sans Serif"), 11, false, false, false, false, gdi::clGray});
-    label(QStringLiteral("01:23.4"), 78, 35, 105, 30, {QStringLiteral("MS Sans Serif"), 27, true, false, false, false, gdi::clCream});
+    label(QStringLiteral("Play Time:"), 18, 49, 50, 14,
+          {QStringLiteral("MS Sans Serif"), 11, false, false, false, false, gdi::clGray});
+    label(QStringLiteral("01:23.4"), 78, 35, 105, 30,
+          {QStringLiteral("MS Sans Serif"), 27, true, false, false, false, gdi::clCream});
 
-    auto imageButton = [&](const QString& bitmap, int x, int y, int w, int h, BStyle style, const QString& hint) {
+    auto imageButton = [&](const QString& bitmap, int x, int y, int w, int h, BStyle style,
+                           const QString& hint) {
         auto button = std::make_unique<TOutlookBtn>(&host);
         button->setStyle(style);
         button->setBounds(x, y, w, h);
@@ -56,16 +59,19 @@ int main(int argc, char** argv) {
     imageButton(QStringLiteral("pause_active"), 45, 80, 25, 25, bsMSOffice, QStringLiteral("Pause"));
     imageButton(QStringLiteral("play"), 74, 80, 25, 25, bsMSOffice, QStringLiteral("Play (dim)"));
     imageButton(QStringLiteral("add_active"), 103, 80, 217, 25, bsMSOffice, QStringLiteral("Add Line"));
-    imageButton(QStringLiteral("addblank"), 325, 80, 132, 25, bsMSOffice, QStringLiteral("Add Blank Line (dim)"));
+    imageButton(QStringLiteral("addblank"), 325, 80, 132, 25, bsMSOffice,
+                QStringLiteral("Add Blank Line (dim)"));
     imageButton(QStringLiteral("exit"), 16, 115, 30, 30, bsMSOffice, QStringLiteral("Exit"));
     imageButton(QStringLiteral("settings"), 51, 115, 30, 30, bsMSOffice, QStringLiteral("Settings"));
     imageButton(QStringLiteral("save_active"), 86, 115, 30, 30, bsMSOffice, QStringLiteral("Save"));
     imageButton(QStringLiteral("open"), 121, 115, 30, 30, bsMSOffice, QStringLiteral("Open"));
 
     // Styles side by side: raised bsNormal, hovered bsOutlook, a checked caption.
-    auto normal = imageButton(QStringLiteral("play_active"), 170, 115, 70, 50, bsNormal, QStringLiteral("bsNormal"));
+    auto normal =
+        imageButton(QStringLiteral("play_active"), 170, 115, 70, 50, bsNormal, QStringLiteral("bsNormal"));
     normal->setCaption(QStringLiteral("Normal"));
-    auto outlook = imageButton(QStringLiteral("save_active"), 250, 115, 70, 50, bsOutlook, QStringLiteral("bsOutlook"));
+    auto outlook =
+        imageButton(QStringLiteral("save_active"), 250, 115, 70, 50, bsOutlook, QStringLiteral("bsOutlook"));
     outlook->setCaption(QStringLiteral("Outlook"));
     outlook->mouseEnter();
     auto checked = std::make_unique<TOutlookBtn>(&host);
@@ -74,10 +80,12 @@ int main(int argc, char** argv) {
     checked->setCaption(QStringLiteral("Checked caption"));
     checked->setChecked(true);
     controls.push_back(std::move(checked));
-    auto pressed = imageButton(QStringLiteral("Stop_active"), 170, 175, 25, 25, bsMSOffice, QStringLiteral("pressed"));
+    auto pressed =
+        imageButton(QStringLiteral("Stop_active"), 170, 175, 25, 25, bsMSOffice, QStringLiteral("pressed"));
     pressed->mouseEnter();
     pressed->mouseDown(windowless::MouseButton::mbLeft, 0, 3, 3, false);
-    auto hovered = imageButton(QStringLiteral("play_active"), 200, 175, 25, 25, bsMSOffice, QStringLiteral("hovered"));
+    auto hovered =
+        imageButton(QStringLiteral("play_active"), 200, 175, 25, 25, bsMSOffice, QStringLiteral("hovered"));
     hovered->mouseEnter();
 
     host.show();

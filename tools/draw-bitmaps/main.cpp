@@ -53,9 +53,12 @@ gdi::Bitmap render(int width, int height, const Look& look, const Drawing& draw)
                 flat.setPixelColor(x, y, kKey);
                 continue;
             }
-            auto mix = [a](int over, int under) { return static_cast<int>(over * a + under * (1 - a) + 0.5); };
-            flat.setPixelColor(x, y, QColor(mix(c.red(), kPanel.red()), mix(c.green(), kPanel.green()),
-                                            mix(c.blue(), kPanel.blue())));
+            auto mix = [a](int over, int under) {
+                return static_cast<int>(over * a + under * (1 - a) + 0.5);
+            };
+            flat.setPixelColor(x, y,
+                               QColor(mix(c.red(), kPanel.red()), mix(c.green(), kPanel.green()),
+                                      mix(c.blue(), kPanel.blue())));
         }
     }
     // The flat button takes the key colour from the bottom-left pixel.
@@ -226,7 +229,9 @@ QImage programIcon(int size, bool opaque) {
     return image;
 }
 
-gdi::Bitmap windowIcon() { return gdi::Bitmap::fromImage(programIcon(16, true)); }
+gdi::Bitmap windowIcon() {
+    return gdi::Bitmap::fromImage(programIcon(16, true));
+}
 
 // The donation panel's picture: an orange pill-shaped button face across the top (the "Donate"
 // caption is drawn over it by the dialog) and a row of payment-card shapes below, on the key colour.
@@ -305,13 +310,17 @@ int main(int argc, char** argv) {
         ok &= write(folder, QString::fromLatin1(button.activeName),
                     render(button.width, button.height, button.activeLook, button.drawing));
     }
-    ok &= write(folder, QStringLiteral("exit"), render(30, 30, Look{QColor(220, 70, 60), QColor(120, 20, 20)}, drawExit));
-    ok &= write(folder, QStringLiteral("settings"), render(30, 30, Look{QColor(150, 150, 160), QColor(60, 60, 70)}, drawSettings));
-    ok &= write(folder, QStringLiteral("open"), render(30, 30, Look{QColor(250, 200, 70), QColor(140, 100, 20)}, drawOpen));
+    ok &= write(folder, QStringLiteral("exit"),
+                render(30, 30, Look{QColor(220, 70, 60), QColor(120, 20, 20)}, drawExit));
+    ok &= write(folder, QStringLiteral("settings"),
+                render(30, 30, Look{QColor(150, 150, 160), QColor(60, 60, 70)}, drawSettings));
+    ok &= write(folder, QStringLiteral("open"),
+                render(30, 30, Look{QColor(250, 200, 70), QColor(140, 100, 20)}, drawOpen));
     ok &= write(folder, QStringLiteral("panel"), panelPicture());
     ok &= write(folder, QStringLiteral("mainicon"), windowIcon());
     ok &= write(folder, QStringLiteral("donate"), donationPicture());
-    for (const GlyphFile& glyph : buttonGlyphs()) ok &= write(folder, glyph.name, glyph.bitmap, glyph.bitsPerPixel);
+    for (const GlyphFile& glyph : buttonGlyphs())
+        ok &= write(folder, glyph.name, glyph.bitmap, glyph.bitsPerPixel);
     // The desktop's icons of the program, beside the bitmaps.
     const QDir icons(folder.filePath(QStringLiteral("../icons")));
     if (!icons.exists() && !QDir().mkpath(icons.path())) return 1;

@@ -33,7 +33,8 @@ inline std::vector<std::uint8_t> withEmptySegmentBelowASlot(
     std::uint64_t jumpSlots = 0;
     for (const Elf64_Phdr& program : programs) {
         if (program.p_type != PT_DYNAMIC) continue;
-        for (std::uint64_t at = program.p_offset; at + sizeof(Elf64_Dyn) <= bytes.size(); at += sizeof(Elf64_Dyn)) {
+        for (std::uint64_t at = program.p_offset; at + sizeof(Elf64_Dyn) <= bytes.size();
+             at += sizeof(Elf64_Dyn)) {
             Elf64_Dyn entry;
             std::memcpy(&entry, bytes.data() + at, sizeof entry);
             if (entry.d_tag == DT_NULL) break;

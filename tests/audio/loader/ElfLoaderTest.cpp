@@ -1,12 +1,11 @@
 // Shared objects mapped from memory: a fixture built for the purpose and the audio library itself,
 // what their initialisers, finalisers, exceptions and indirect functions need, and damaged images.
 
-#include <gtest/gtest.h>
 #include <elf.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstring>
-
 #include <filesystem>
 #include <fstream>
 #include <iterator>

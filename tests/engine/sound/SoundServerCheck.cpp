@@ -1,6 +1,7 @@
 // Plays generated tones through the audio library's default output on a PulseAudio server and
 // records the server's null sink, to check what a listener would. One scene per run:
-//   play     a play right after init, and one after an idle spell, arrive within 300 ms, the position the library reports is
+//   play     a play right after init, and one after an idle spell, arrive within 300 ms, the position the
+//   library reports is
 //            within 20 ms of what is heard, 10 s play without a gap, and without its server the
 //            library carries on on the silent device;
 //   seeks    600 random seeks leave no silent 5 ms window;
@@ -15,6 +16,7 @@
 // name the sink's monitor and the scene. Prints its figures; exits 1 when a check fails.
 
 #include <pulse/simple.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <atomic>
@@ -29,8 +31,6 @@
 #include <thread>
 #include <vector>
 
-#include <signal.h>
-
 #include "AudioFixtures.h"
 #include "QuillonAudio.h"
 
@@ -40,7 +40,9 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRate = 44100;
 constexpr std::size_t kRecordBlock = 220;  // 5 ms
 
-double secondsSince(Clock::time_point origin) { return std::chrono::duration<double>(Clock::now() - origin).count(); }
+double secondsSince(Clock::time_point origin) {
+    return std::chrono::duration<double>(Clock::now() - origin).count();
+}
 
 // The monitor's sound with, for every block, when its last frame was heard.
 struct Recording {
@@ -55,8 +57,8 @@ bool record(const char* monitor, Clock::time_point origin, std::atomic<bool>& ru
     buffer.maxlength = static_cast<std::uint32_t>(-1);
     buffer.fragsize = kRecordBlock * 2 * sizeof(float);
     int error = 0;
-    pa_simple* input = pa_simple_new(nullptr, "Quillon sound check", PA_STREAM_RECORD, monitor, "Monitor", &format,
-                                     nullptr, &buffer, &error);
+    pa_simple* input = pa_simple_new(nullptr, "Quillon sound check", PA_STREAM_RECORD, monitor, "Monitor",
+                                     &format, nullptr, &buffer, &error);
     if (input == nullptr) {
         ready = true;
         return false;
@@ -93,7 +95,8 @@ void check(bool passed, const std::string& what) {
 class Recorder {
 public:
     Recorder(const char* monitor, Clock::time_point origin) {
-        thread_ = std::thread([this, monitor, origin] { connected_ = record(monitor, origin, running_, recording_, ready_); });
+        thread_ = std::thread(
+            [this, monitor, origin] { connected_ = record(monitor, origin, running_, recording_, ready_); });
         while (!ready_) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     ~Recorder() { stop(); }
@@ -114,9 +117,10 @@ private:
 
 std::string toneFile(const char* scene, fixtures::Format format, double seconds) {
     const std::string extension = format == fixtures::Format::mp3 ? ".mp3" : ".wav";
-    const std::string path = (std::filesystem::temp_directory_path() /
-                              ("quillon-sound-" + std::string(scene) + "-" + std::to_string(::getpid()) + extension))
-                                 .string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() /
+         ("quillon-sound-" + std::string(scene) + "-" + std::to_string(::getpid()) + extension))
+            .string();
     if (!fixtures::writeSine(path, format, seconds, 1000.0, 0.5)) {
         std::printf("FAILED: could not write %s\n", path.c_str());
         std::exit(2);
@@ -136,7 +140,8 @@ std::size_t quietWindows(const Recording& recording, std::size_t from, std::size
     to = std::min(to, recording.left.size());
     for (std::size_t start = from; start + kRecordBlock <= to; start += kRecordBlock) {
         double energy = 0;
-        for (std::size_t i = start; i < start + kRecordBlock; ++i) energy += recording.left[i] * recording.left[i];
+        for (std::size_t i = start; i < start + kRecordBlock; ++i)
+            energy += recording.left[i] * recording.left[i];
         if (std::sqrt(energy / kRecordBlock) < 0.15) ++quiet;
     }
     return quiet;
@@ -144,7 +149,8 @@ std::size_t quietWindows(const Recording& recording, std::size_t from, std::size
 
 template <typename Condition>
 bool waitUntil(Condition condition, double seconds) {
-    const Clock::time_point deadline = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     while (!condition()) {
         if (Clock::now() > deadline) return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -152,12 +158,15 @@ bool waitUntil(Condition condition, double seconds) {
     return true;
 }
 
-double positionOf(HSTREAM stream) { return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream)); }
+double positionOf(HSTREAM stream) {
+    return BASS_ChannelBytes2Seconds(stream, BASS_ChannelGetPosition(stream));
+}
 
 // The test's own server, found by the log file in its private folder.
 void signalServer(const char* signal) {
     const char* folder = std::getenv("XDG_RUNTIME_DIR");
-    const std::string command = std::string("pkill -") + signal + " -f '[f]ile:" + (folder ? folder : "/nonexistent") + "/server.log'";
+    const std::string command = std::string("pkill -") + signal +
+                                " -f '[f]ile:" + (folder ? folder : "/nonexistent") + "/server.log'";
     std::system(command.c_str());
 }
 
@@ -174,12 +183,14 @@ double worstPositionStep(HSTREAM stream, double seconds) {
     double worst = 0;
     Clock::time_point lastTime = Clock::now();
     double lastPosition = positionOf(stream);
-    const Clock::time_point end = lastTime + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+    const Clock::time_point end =
+        lastTime + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
     while (Clock::now() < end) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         const Clock::time_point time = Clock::now();
         const double position = positionOf(stream);
-        worst = std::max(worst, std::fabs((position - lastPosition) - std::chrono::duration<double>(time - lastTime).count()));
+        worst = std::max(worst, std::fabs((position - lastPosition) -
+                                          std::chrono::duration<double>(time - lastTime).count()));
         lastTime = time;
         lastPosition = position;
     }
@@ -226,7 +237,8 @@ void playScene(const char* monitor) {
     check(onset < recording.left.size(), "the tone reaches the sink");
     if (onset == recording.left.size()) return;
     const double heard = heardTime(recording, onset);
-    std::printf("tone heard %.1f ms after BASS_ChannelPlay, right after BASS_Init\n", (heard - played) * 1000);
+    std::printf("tone heard %.1f ms after BASS_ChannelPlay, right after BASS_Init\n",
+                (heard - played) * 1000);
     check(heard - played <= 0.300, "it arrives within 300 ms");
 
     double worst = 0, sum = 0;
@@ -243,7 +255,8 @@ void playScene(const char* monitor) {
     check(count > 100 && worst <= 0.020, "the position is within 20 ms of what is heard");
 
     std::size_t afterIdle = 0;
-    while (afterIdle < recording.left.size() && heardTime(recording, afterIdle) < replayed - 0.02) afterIdle += kRecordBlock;
+    while (afterIdle < recording.left.size() && heardTime(recording, afterIdle) < replayed - 0.02)
+        afterIdle += kRecordBlock;
     const std::size_t again = onsetIn(recording, afterIdle);
     const double heardAgain = again < recording.left.size() ? heardTime(recording, again) - replayed : -1;
     std::printf("after 1.5 s stopped, the tone is heard %.1f ms after BASS_ChannelPlay\n", heardAgain * 1000);
@@ -283,7 +296,8 @@ void seekScene(const char* monitor) {
     const std::size_t onset = onsetIn(recording);
     const std::size_t quiet = quietWindows(recording, onset, recording.left.size());
     std::printf("silent 5 ms windows in %.1f s of 600 seeks: %zu\n",
-                static_cast<double>(recording.left.size() - std::min(onset, recording.left.size())) / kRate, quiet);
+                static_cast<double>(recording.left.size() - std::min(onset, recording.left.size())) / kRate,
+                quiet);
     check(onset < recording.left.size() && quiet == 0, "no seek leaves a gap");
 }
 
@@ -296,7 +310,8 @@ void restartScene(const char* monitor) {
 
     // Killed while playing; stopped, so only the next play tries the server again.
     std::system("pactl exit");
-    check(waitUntil([] { return BASS_GetDevice() == 0; }, 1.0), "a killed server is replaced by the silent device");
+    check(waitUntil([] { return BASS_GetDevice() == 0; }, 1.0),
+          "a killed server is replaced by the silent device");
     BASS_ChannelStop(stream);
     startServerAgain();
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
@@ -305,13 +320,15 @@ void restartScene(const char* monitor) {
         Recorder recorder(monitor, origin);
         const double played = secondsSince(origin);
         BASS_ChannelPlay(stream, 0);
-        check(waitUntil([] { return BASS_GetDevice() == 1; }, 1.5), "Stop then Play moves back to the server");
+        check(waitUntil([] { return BASS_GetDevice() == 1; }, 1.5),
+              "Stop then Play moves back to the server");
         std::this_thread::sleep_for(std::chrono::milliseconds(800));
         const Recording& recording = recorder.stop();
         const std::size_t onset = onsetIn(recording);
         const double heard = onset < recording.left.size() ? heardTime(recording, onset) - played : -1;
         if (heard >= 0) std::printf("heard again %.0f ms after the play\n", heard * 1000);
-        check(heard >= 0 && heard <= 0.5, "Stop then Play is heard on the server that came back, within 500 ms");
+        check(heard >= 0 && heard <= 0.5,
+              "Stop then Play is heard on the server that came back, within 500 ms");
     }
 
     // Killed again while playing: the library tries on its own.
@@ -324,8 +341,9 @@ void restartScene(const char* monitor) {
     startServerAgain();
     const Clock::time_point answering = Clock::now();
     const bool returned = waitUntil([] { return BASS_GetDevice() == 1; }, 3.0);
-    std::printf("back on the server %.0f ms after it was started (it took %.0f ms to answer), while playing\n",
-                secondsSince(starting) * 1000, std::chrono::duration<double>(answering - starting).count() * 1000);
+    std::printf(
+        "back on the server %.0f ms after it was started (it took %.0f ms to answer), while playing\n",
+        secondsSince(starting) * 1000, std::chrono::duration<double>(answering - starting).count() * 1000);
     check(returned && secondsSince(answering) <= 2.5, "while playing, the server is tried again every 2 s");
     watcher.join();
     std::printf("worst position step while moving back: %.0f ms\n", step * 1000);
@@ -383,7 +401,8 @@ std::vector<std::size_t> clickOnsets(const Recording& recording, std::size_t fro
 void slowScene(const char* monitor) {
     // Clicks every half second of song, played at half speed: a second apart in what is heard.
     const std::string song = (std::filesystem::temp_directory_path() /
-                              ("quillon-sound-slow-" + std::to_string(::getpid()) + ".wav")).string();
+                              ("quillon-sound-slow-" + std::to_string(::getpid()) + ".wav"))
+                                 .string();
     if (!fixtures::writeClicks(song, 8.0, 0.5)) {
         std::printf("FAILED: could not write %s\n", song.c_str());
         std::exit(2);
@@ -434,8 +453,9 @@ void slowScene(const char* monitor) {
         }
         if (k > 0) lastSlowGap = heard - heardTime(recording, clicks[k - 1]);
     }
-    std::printf("at 50 %%: the position against the click heard, worst %.1f ms over %d clicks; clicks %.3f s apart\n",
-                worst * 1000, compared, lastSlowGap);
+    std::printf(
+        "at 50 %%: the position against the click heard, worst %.1f ms over %d clicks; clicks %.3f s apart\n",
+        worst * 1000, compared, lastSlowGap);
     check(compared >= 4 && worst <= 0.030, "at 50 % the position is within 30 ms of the song time heard");
     check(std::fabs(lastSlowGap - 1.0) < 0.03, "and half a second of song lasts a second");
 }
@@ -465,7 +485,8 @@ std::vector<std::pair<double, bool>> blockEdges(const Recording& recording) {
 
 void speedChangeScene(const char* monitor) {
     const std::string song = (std::filesystem::temp_directory_path() /
-                              ("quillon-sound-blocks-" + std::to_string(::getpid()) + ".wav")).string();
+                              ("quillon-sound-blocks-" + std::to_string(::getpid()) + ".wav"))
+                                 .string();
     {
         SF_INFO info{};
         info.samplerate = kRate;
@@ -475,7 +496,8 @@ void speedChangeScene(const char* monitor) {
         std::vector<float> samples(2 * 8 * kRate, 0.0f);
         for (std::size_t i = 0; i < samples.size() / 2; ++i) {
             const bool tone = (i / (kRate / 4)) % 2 == 1;  // silence first, then tone, every 0.25 s
-            samples[2 * i] = samples[2 * i + 1] = tone ? static_cast<float>(0.5 * std::sin(2 * M_PI * 1000.0 * i / kRate)) : 0.0f;
+            samples[2 * i] = samples[2 * i + 1] =
+                tone ? static_cast<float>(0.5 * std::sin(2 * M_PI * 1000.0 * i / kRate)) : 0.0f;
         }
         sf_writef_float(file, samples.data(), 8 * kRate);
         sf_close(file);
@@ -514,8 +536,10 @@ void speedChangeScene(const char* monitor) {
         for (std::size_t k = 0; k < edges.size(); ++k) {
             const double songTime = 0.25 * static_cast<double>(k + 1);
             const double heard = edges[k].first;
-            if (heard < calls[c] - 0.15 && (c == 0 || heard > calls[c - 1] + 0.6)) before.push_back(heard - songTime / speeds[c]);
-            if (heard > calls[c] + 0.6 && (c + 1 == calls.size() || heard < calls[c + 1] - 0.15)) after.push_back(heard - songTime / speeds[c + 1]);
+            if (heard < calls[c] - 0.15 && (c == 0 || heard > calls[c - 1] + 0.6))
+                before.push_back(heard - songTime / speeds[c]);
+            if (heard > calls[c] + 0.6 && (c + 1 == calls.size() || heard < calls[c + 1] - 0.15))
+                after.push_back(heard - songTime / speeds[c + 1]);
         }
         if (before.size() < 2 || after.size() < 2) continue;
         std::sort(before.begin(), before.end());
@@ -526,8 +550,8 @@ void speedChangeScene(const char* monitor) {
         latencies.push_back(a1 + songAtChange / speeds[c] - calls[c]);
     }
     for (std::size_t c = 0; c < latencies.size(); ++c) {
-        std::printf("speed change %zu (%.0f %% to %.0f %%) heard %.0f ms after the call\n", c + 1, speeds[c] * 100,
-                    speeds[c + 1] * 100, latencies[c] * 1000);
+        std::printf("speed change %zu (%.0f %% to %.0f %%) heard %.0f ms after the call\n", c + 1,
+                    speeds[c] * 100, speeds[c + 1] * 100, latencies[c] * 1000);
     }
     check(latencies.size() == 2 && latencies[0] >= -0.01 && latencies[0] <= 0.150 && latencies[1] >= -0.01 &&
               latencies[1] <= 0.150,
@@ -536,7 +560,8 @@ void speedChangeScene(const char* monitor) {
 
 void replayScene(const char* monitor) {
     const std::string song = (std::filesystem::temp_directory_path() /
-                              ("quillon-sound-replay-" + std::to_string(::getpid()) + ".wav")).string();
+                              ("quillon-sound-replay-" + std::to_string(::getpid()) + ".wav"))
+                                 .string();
     fixtures::writeClicks(song, 3.0, 1.0);
     const Clock::time_point origin = Clock::now();
     Recorder recorder(monitor, origin);
@@ -564,7 +589,8 @@ void replayScene(const char* monitor) {
     const std::vector<std::size_t> after = clickOnsets(recording, from);
     const double first = after.empty() ? -1 : heardTime(recording, after.front()) - replayed;
     std::printf("after a replay from 0.02 s at 50 %%, the first click is heard %.3f s later\n", first);
-    check(std::fabs(first - 1.96) < 0.1, "a replay at 50 % after the song's end starts where it is told, cleanly");
+    check(std::fabs(first - 1.96) < 0.1,
+          "a replay at 50 % after the song's end starts where it is told, cleanly");
 }
 
 int main(int argc, char** argv) {
