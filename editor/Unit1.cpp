@@ -27,7 +27,7 @@
 #include "platform/windowless/PictureControl.h"
 #include "platform/windowless/WindowlessHost.h"
 #include "settings/LiveSettings.h"
-#include "settings/RegistryStore.h"
+#include "settings/SettingsCatalogue.h"
 #include "settings/Utility.h"
 
 TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
@@ -206,10 +206,10 @@ int TForm1::outerHeightExtra() const {
 
 void TForm1::loadVolumeAndPlacement() {
     // The bar keeps its position within its range; setting it also sets the player's volume.
-    ScrollBarVol->setValue(ReadRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 75));
-    const int top = ReadRegInteger(kSettingsKeyName, QStringLiteral("Top"), 200);
-    const int left = ReadRegInteger(kSettingsKeyName, QStringLiteral("Left"), 200);
-    const int height = ReadRegInteger(kSettingsKeyName, QStringLiteral("Height"), 625);
+    ScrollBarVol->setValue(settings::read(settings::kVolume));
+    const int top = settings::read(settings::kTop);
+    const int left = settings::read(settings::kLeft);
+    const int height = settings::read(settings::kHeight);
     // Top and Left are the window's client-area corner on the way in and out: the window manager's
     // frame is not known before it has framed the window, and a frame position applied as a client
     // position made the window creep up by its title bar at every start.
@@ -221,10 +221,10 @@ void TForm1::loadVolumeAndPlacement() {
 }
 
 void TForm1::storeVolumeAndPlacement() {
-    WriteRegInteger(kSettingsKeyName, QStringLiteral("Top"), geometry().y());
-    WriteRegInteger(kSettingsKeyName, QStringLiteral("Left"), geometry().x());
-    WriteRegInteger(kSettingsKeyName, QStringLiteral("Height"), height() + outerHeightExtra());
-    WriteRegInteger(kSettingsKeyName, QStringLiteral("Volume"), ScrollBarVol->value());
+    settings::write(settings::kTop, geometry().y());
+    settings::write(settings::kLeft, geometry().x());
+    settings::write(settings::kHeight, height() + outerHeightExtra());
+    settings::write(settings::kVolume, ScrollBarVol->value());
 }
 
 void TForm1::offerDonation() {

@@ -22,12 +22,9 @@
 #include "platform/widgets/Application.h"
 #include "platform/widgets/ScrollBar.h"
 #include "platform/widgets/TextBoxLines.h"
-#include "settings/RegistryStore.h"
-#include "settings/Utility.h"
+#include "settings/SettingsCatalogue.h"
 
 namespace {
-
-const QString kPracticeSpeedValue = QStringLiteral("PracticeSpeed");
 
 // A menu entry that shows its key beside it; the key itself is a window shortcut of its own (so it
 // works with the menu closed, and only where the window allows it).
@@ -244,7 +241,7 @@ void TForm1::replayFrom(double seconds, int markRow) {
 void TForm1::SetPracticeSpeed(int percent) {
     applyPracticeSpeed(percent);
     // Kept at once: the speed is a choice of its own, not part of what closing stores.
-    WriteRegInteger(kSettingsKeyName, kPracticeSpeedValue, BassdllPlayer1->PracticeSpeed());
+    settings::write(settings::kPracticeSpeed, BassdllPlayer1->PracticeSpeed());
 }
 
 void TForm1::applyPracticeSpeed(int percent) {
@@ -266,7 +263,7 @@ void TForm1::StepPracticeSpeed(int steps) {
 }
 
 void TForm1::loadPracticeSpeed() {
-    applyPracticeSpeed(ReadRegInteger(kSettingsKeyName, kPracticeSpeedValue, 100));
+    applyPracticeSpeed(settings::read(settings::kPracticeSpeed));
 }
 
 void TForm1::showPracticeSpeed() {

@@ -2,7 +2,7 @@
 
 #include <QStringList>
 
-#include "RegistryStore.h"
+#include "SettingsCatalogue.h"
 
 QString LiveSettings::offsetEntryText() const {
     static const QStringList entries = {QStringLiteral("-300"), QStringLiteral("-500"),
@@ -11,17 +11,17 @@ QString LiveSettings::offsetEntryText() const {
 }
 
 void LiveSettings::load() {
-    setOffsetSwitch(ReadRegBool(kSettingsKeyName, QStringLiteral("RecordTimeOffset"), true));
-    setOffsetIndex(ReadRegInteger(kSettingsKeyName, QStringLiteral("RecordTimeOffsetValue"), 1));
-    setLyricsLocationSwitch(ReadRegBool(kSettingsKeyName, QStringLiteral("LyricsLocation"), false));
-    setLyricsDirectory(ReadRegString(kSettingsKeyName, QStringLiteral("LyricsLocationValue"), QString()));
+    setOffsetSwitch(settings::read(settings::kRecordTimeOffset));
+    setOffsetIndex(settings::read(settings::kRecordTimeOffsetValue));
+    setLyricsLocationSwitch(settings::read(settings::kLyricsLocation));
+    setLyricsDirectory(settings::read(settings::kLyricsLocationValue));
 }
 
 void LiveSettings::store() const {
-    WriteRegBool(kSettingsKeyName, QStringLiteral("RecordTimeOffset"), offsetSwitch_);
-    WriteRegInteger(kSettingsKeyName, QStringLiteral("RecordTimeOffsetValue"), offsetIndex_);
-    WriteRegBool(kSettingsKeyName, QStringLiteral("LyricsLocation"), lyricsLocationSwitch_);
-    WriteRegString(kSettingsKeyName, QStringLiteral("LyricsLocationValue"), lyricsDirectory_);
+    settings::write(settings::kRecordTimeOffset, offsetSwitch_);
+    settings::write(settings::kRecordTimeOffsetValue, offsetIndex_);
+    settings::write(settings::kLyricsLocation, lyricsLocationSwitch_);
+    settings::write(settings::kLyricsLocationValue, lyricsDirectory_);
 }
 
 LiveSettings& LiveSettings::operator=(const LiveSettings& other) {

@@ -6,6 +6,7 @@
 #include "platform/registry/Registry.h"
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
+#include "settings/SettingsCatalogue.h"
 
 using namespace registry;
 
@@ -137,4 +138,26 @@ TEST(LiveSettings, StoreWritesTheFourValuesForTheNextLoad) {
     EXPECT_EQ(loaded.offsetIndex(), 0);
     EXPECT_TRUE(loaded.lyricsLocationSwitch());
     EXPECT_EQ(loaded.lyricsDirectory(), QStringLiteral("/music/lyrics"));
+}
+
+TEST(SettingsCatalogue, EachValueReadsItsDefaultUntilWrittenAndThenWhatWasWritten) {
+    TemporaryHive hive;
+    EXPECT_EQ(settings::read(settings::kVolume), 75);
+    EXPECT_EQ(settings::read(settings::kTop), 200);
+    EXPECT_EQ(settings::read(settings::kLeft), 200);
+    EXPECT_EQ(settings::read(settings::kHeight), 625);
+    EXPECT_EQ(settings::read(settings::kPracticeSpeed), 100);
+    EXPECT_TRUE(settings::read(settings::kRecordTimeOffset));
+    EXPECT_EQ(settings::read(settings::kLyricsLocationValue), QString());
+
+    EXPECT_TRUE(settings::write(settings::kHeight, 480));
+    EXPECT_TRUE(settings::write(settings::kRecordTimeOffset, false));
+    EXPECT_TRUE(settings::write(settings::kLyricsLocationValue, QStringLiteral("/lyrics")));
+    EXPECT_EQ(settings::read(settings::kHeight), 480);
+    EXPECT_FALSE(settings::read(settings::kRecordTimeOffset));
+    EXPECT_EQ(settings::read(settings::kLyricsLocationValue), QStringLiteral("/lyrics"));
+    // Under the names the program has always used, where earlier versions find them.
+    EXPECT_EQ(ReadRegInteger(kSettingsKeyName, QStringLiteral("Height"), 0), 480);
+    putRaw(QStringLiteral("Volume"), REG_DWORD, {40, 0, 0, 0});
+    EXPECT_EQ(settings::read(settings::kVolume), 40);
 }
