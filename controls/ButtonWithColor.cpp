@@ -37,7 +37,7 @@ constexpr std::array<KindValues, 11> kKinds{{
     {false, false, 8, "BBCALL", "&All"},
 }};
 
-std::function<void(int)>& helpViewer() {
+std::function<void(int)>& helpViewerSlot() {
     static std::function<void(int)> viewer;
     return viewer;
 }
@@ -201,8 +201,8 @@ int TColorButton::HelpContext() const {
 void TColorButton::SetHelpContext(int context) {
     setProperty(kHelpContextProperty, context);
 }
-void TColorButton::setHelpViewer(std::function<void(int)> viewer) {
-    helpViewer() = std::move(viewer);
+TColorButton::HelpViewer& TColorButton::helpViewer() {
+    return helpViewerSlot();
 }
 
 void TColorButton::click_() {

@@ -10,6 +10,7 @@
 #include "ButtonGlyph.h"
 #include "platform/gdi/ColorRef.h"
 #include "platform/gdi/Font.h"
+#include "platform/system/ScopedHook.h"
 
 enum TColorButtonKind : unsigned char {
     bkCustom,
@@ -71,7 +72,12 @@ public:
     int HelpContext() const;
     void SetHelpContext(int context);
     // How the program shows help for a context; empty by default, and tests observe it.
-    static void setHelpViewer(std::function<void(int context)> viewer);
+    using HelpViewer = std::function<void(int context)>;
+    static HelpViewer& helpViewer();
+    class ScopedHelpViewer : ScopedHook<HelpViewer> {
+    public:
+        explicit ScopedHelpViewer(HelpViewer viewer) : ScopedHook(helpViewer(), std::move(viewer)) {}
+    };
 
     // Shows itself as the active push button: dark outline and focus rectangle.
     bool ShowActive() const { return showActive_; }

@@ -294,12 +294,12 @@ QString hiveFilePath() {
     return config + QStringLiteral("/quillon/HKEY_CURRENT_USER.reg");
 }
 
-void setHiveFilePath(const QString& path) {
-    customPath() = path;
+QString& chosenHiveFilePath() {
+    return customPath();
 }
 
-void setAccessObserver(std::function<void(const AccessEvent&)> function) {
-    observer() = std::move(function);
+AccessObserver& accessObserver() {
+    return observer();
 }
 
 Key::Key(QString path, std::uint32_t access, std::map<QString, Value> values)

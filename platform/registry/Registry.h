@@ -14,6 +14,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/system/ScopedHook.h"
+
 namespace registry {
 
 enum ValueType : std::uint32_t {
@@ -55,7 +57,8 @@ bool parseHive(const QString& text, Hive& hive);
 // The file of the current user's hive: $XDG_CONFIG_HOME (or ~/.config)/quillon/HKEY_CURRENT_USER.reg,
 // unless a test chose another.
 QString hiveFilePath();
-void setHiveFilePath(const QString& path);  // empty restores the default
+// The file a test chose; empty for the default.
+QString& chosenHiveFilePath();
 
 // What the registry is asked, for observers (tests check orders of access).
 struct AccessEvent {
@@ -65,7 +68,21 @@ struct AccessEvent {
     std::uint32_t access = 0;
     bool succeeded = false;
 };
-void setAccessObserver(std::function<void(const AccessEvent&)> observer);
+using AccessObserver = std::function<void(const AccessEvent&)>;
+AccessObserver& accessObserver();
+
+// While it lives, the hive is the file at `path` (tests keep theirs in a folder of their own).
+class ScopedHiveFile : ScopedHook<QString> {
+public:
+    explicit ScopedHiveFile(const QString& path) : ScopedHook(chosenHiveFilePath(), path) {}
+};
+
+// While it lives, every access is reported to `observer`.
+class ScopedAccessObserver : ScopedHook<AccessObserver> {
+public:
+    explicit ScopedAccessObserver(AccessObserver observer)
+        : ScopedHook(accessObserver(), std::move(observer)) {}
+};
 
 class Key {
 public:

@@ -23,8 +23,8 @@ QString themeSoundFor(const QString& eventName) {
 
 }  // namespace
 
-void setSystemSoundPlayer(std::function<void(const QString&)> player) {
-    customPlayer() = std::move(player);
+SystemSoundPlayer& systemSoundPlayer() {
+    return customPlayer();
 }
 
 void playSystemSound(const QString& eventName) {

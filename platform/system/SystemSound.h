@@ -5,11 +5,20 @@
 #include <QString>
 #include <functional>
 
+#include "platform/system/ScopedHook.h"
+
 namespace systemsound {
 
 void playSystemSound(const QString& eventName);
 
-// Replaces the player (tests record the names instead); an empty function restores the default.
-void setSystemSoundPlayer(std::function<void(const QString&)> player);
+using SystemSoundPlayer = std::function<void(const QString&)>;
+SystemSoundPlayer& systemSoundPlayer();
+
+// While it lives, sounds go to `player` (tests record the names instead).
+class ScopedSystemSoundPlayer : ScopedHook<SystemSoundPlayer> {
+public:
+    explicit ScopedSystemSoundPlayer(SystemSoundPlayer player)
+        : ScopedHook(systemSoundPlayer(), std::move(player)) {}
+};
 
 }  // namespace systemsound

@@ -23,8 +23,8 @@ QString qtFilterFromClassic(const QString& classicFilter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-void FileDialog::setAnswerer(Answerer answerer) {
-    customAnswerer() = std::move(answerer);
+FileDialog::Answerer& FileDialog::answerer() {
+    return customAnswerer();
 }
 
 bool FileDialog::Execute(QWidget* parent) {

@@ -9,6 +9,8 @@
 
 class QWidget;
 
+#include "platform/system/ScopedHook.h"
+
 namespace widgets {
 
 // "Wave|*.wav|All|*.*" -> "Wave (*.wav);;All (*.*)".
@@ -28,10 +30,17 @@ public:
     Kind kind() const { return kind_; }
 
     using Answerer = std::function<std::optional<QString>(const FileDialog& dialog)>;
-    static void setAnswerer(Answerer answerer);
+    static Answerer& answerer();
 
 private:
     Kind kind_;
+};
+
+// While it lives, file dialogs go to `answerer`, which gives the chosen path or nothing (cancel).
+class ScopedFileDialogAnswerer : ScopedHook<FileDialog::Answerer> {
+public:
+    explicit ScopedFileDialogAnswerer(FileDialog::Answerer answerer)
+        : ScopedHook(FileDialog::answerer(), std::move(answerer)) {}
 };
 
 }  // namespace widgets

@@ -217,7 +217,7 @@ TEST(ColorButtonKinds, CloseClosesTheFormWithoutOnClickAndHelpAsksForTheContext)
 
     ButtonWindow help;
     int shown = 0;
-    TColorButton::setHelpViewer([&shown](int context) { shown = context; });
+    const TColorButton::ScopedHelpViewer viewer([&shown](int context) { shown = context; });
     help.button->SetKind(bkHelp);
     help.button->click();
     EXPECT_EQ(help.clicks, 1) << "no context anywhere: the general click";
@@ -225,7 +225,6 @@ TEST(ColorButtonKinds, CloseClosesTheFormWithoutOnClickAndHelpAsksForTheContext)
     help.button->click();
     EXPECT_EQ(shown, 42);
     EXPECT_EQ(help.clicks, 1);
-    TColorButton::setHelpViewer({});
 }
 
 TEST(ColorButtonKinds, AModalResultEndsAModalForm) {

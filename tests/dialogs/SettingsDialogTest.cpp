@@ -22,13 +22,13 @@ namespace {
 class SettingsDialog : public ::testing::Test {
 protected:
     void SetUp() override {
-        registry::setHiveFilePath(folder.path() + QStringLiteral("/hive.reg"));
+        hive = std::make_unique<registry::ScopedHiveFile>(folder.path() + QStringLiteral("/hive.reg"));
         liveSettings() = LiveSettings();
     }
     void TearDown() override {
         form.reset();
         liveSettings() = LiveSettings();
-        registry::setHiveFilePath(QString());
+        hive.reset();
     }
     void startUp() {
         form = std::make_unique<TFormSettings>();
@@ -42,6 +42,7 @@ protected:
     QString offsetText() const { return form->RecordTimeOffsetValue->currentText(); }
 
     QTemporaryDir folder;
+    std::unique_ptr<registry::ScopedHiveFile> hive;
     std::unique_ptr<TFormSettings> form;
 };
 

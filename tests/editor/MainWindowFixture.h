@@ -43,16 +43,17 @@ protected:
             ASSERT_TRUE(bassdll::LoadBassLibrary(
                 bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)), problem));
         }
-        registry::setHiveFilePath(folder.path() + QStringLiteral("/hive.reg"));
+        hive = std::make_unique<registry::ScopedHiveFile>(folder.path() + QStringLiteral("/hive.reg"));
         form = std::make_unique<TForm1>();
         form->show();
         QApplication::processEvents();
-        widgets::FileDialog::setAnswerer([this](const widgets::FileDialog&) { return answer; });
+        fileDialogs = std::make_unique<widgets::ScopedFileDialogAnswerer>(
+            [this](const widgets::FileDialog&) { return answer; });
     }
     void TearDown() override {
         form.reset();
-        widgets::FileDialog::setAnswerer({});
-        registry::setHiveFilePath(QString());
+        fileDialogs.reset();
+        hive.reset();
     }
 
     QString song(const QString& name, double seconds, double amplitude = 0.5) {
@@ -71,6 +72,8 @@ protected:
     }
 
     QTemporaryDir folder;
+    std::unique_ptr<registry::ScopedHiveFile> hive;
+    std::unique_ptr<widgets::ScopedFileDialogAnswerer> fileDialogs;
     std::unique_ptr<TForm1> form;
     std::optional<QString> answer;
 };

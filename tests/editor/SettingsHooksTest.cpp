@@ -24,17 +24,16 @@ struct HookFixture {
             bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)),
                                      problem);
         }
-        registry::setHiveFilePath(folder.path() + QStringLiteral("/hive.reg"));
-    }
-    ~HookFixture() {
-        registry::setAccessObserver({});
-        registry::setHiveFilePath(QString());
     }
     void observe(registry::AccessEvent::Kind kind) {
-        registry::setAccessObserver([this, kind](const registry::AccessEvent& e) {
-            if (e.kind == kind) events << e.value;
-        });
+        observer =
+            std::make_unique<registry::ScopedAccessObserver>([this, kind](const registry::AccessEvent& e) {
+                if (e.kind == kind) events << e.value;
+            });
     }
+    // Declared after the folder and the events, so they go first and last.
+    registry::ScopedHiveFile hive{folder.path() + QStringLiteral("/hive.reg")};
+    std::unique_ptr<registry::ScopedAccessObserver> observer;
 };
 
 }  // namespace

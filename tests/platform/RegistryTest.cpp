@@ -16,9 +16,8 @@ namespace {
 // Points the hive at a file in a fresh folder for the test's lifetime.
 struct TemporaryHive {
     QTemporaryDir folder;
-    QString path;
-    TemporaryHive() : path(folder.path() + QStringLiteral("/hive.reg")) { setHiveFilePath(path); }
-    ~TemporaryHive() { setHiveFilePath(QString()); }
+    QString path{folder.path() + QStringLiteral("/hive.reg")};
+    ScopedHiveFile hive{path};
     QString text() const {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
@@ -153,7 +152,7 @@ TEST(Registry, AFolderThatCannotBeWrittenMakesWritesReportFalse) {
         QFile blocker(hive.folder.path() + QStringLiteral("/file"));
         ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
         blocker.close();
-        setHiveFilePath(blocker.fileName() + QStringLiteral("/sub/hive.reg"));
+        const ScopedHiveFile unreachable(blocker.fileName() + QStringLiteral("/sub/hive.reg"));
         EXPECT_FALSE(createKey(QStringLiteral("Software\\Tavrel"))
                          ->setValue(QStringLiteral("A"), REG_DWORD, bytes({1, 0, 0, 0})));
         return;

@@ -14,8 +14,7 @@ namespace {
 
 struct TemporaryHive {
     QTemporaryDir folder;
-    TemporaryHive() { setHiveFilePath(folder.path() + QStringLiteral("/hive.reg")); }
-    ~TemporaryHive() { setHiveFilePath(QString()); }
+    ScopedHiveFile hive{folder.path() + QStringLiteral("/hive.reg")};
 };
 
 void putRaw(const QString& name, ValueType type, std::vector<std::uint8_t> data) {
@@ -92,7 +91,7 @@ TEST(SettingsStore, EdgeCasesOfTypesAndEmptyValues) {
 TEST(SettingsStore, EachCallOpensAndClosesItsOwnKeyTryingTheReadRightsInTurn) {
     TemporaryHive hive;
     QStringList events;
-    setAccessObserver([&events](const AccessEvent& e) {
+    const ScopedAccessObserver observer([&events](const AccessEvent& e) {
         static const char* kinds[] = {"open", "create", "query", "set", "close"};
         events << QStringLiteral("%1 %2 %3 %4")
                       .arg(QLatin1String(kinds[e.kind]), e.value)
@@ -108,7 +107,6 @@ TEST(SettingsStore, EachCallOpensAndClosesItsOwnKeyTryingTheReadRightsInTurn) {
     events.clear();
     ReadRegInteger(kSettingsKeyName, QStringLiteral("Volume"), 75);
     EXPECT_EQ(events, (QStringList{"open  20019 1", "query Volume 0 1", "close  0 1"}));
-    setAccessObserver({});
 }
 
 TEST(LiveSettings, OffsetIndexOutsideTheListChoosesNone) {

@@ -34,11 +34,10 @@ struct DialogRecorder {
               staysOnTop = dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint);
               icon = dialog.icon();
               return answer;
-          }) {
-        systemsound::setSystemSoundPlayer([this](const QString& name) { sounds << name; });
-    }
-    ~DialogRecorder() { systemsound::setSystemSoundPlayer({}); }
+          }),
+          player([this](const QString& name) { sounds << name; }) {}
     widgets::ScopedMessageBoxAnswerer answerer;
+    systemsound::ScopedSystemSoundPlayer player;
 };
 
 }  // namespace
