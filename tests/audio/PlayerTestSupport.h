@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "AudioFixtures.h"
 #include "audio/BassDLLPlayer.h"
 #include "audio/Bass_Dynamic.h"
+#include "support/AudioFixtures.h"
 
 namespace playertest {
 

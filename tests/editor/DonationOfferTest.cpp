@@ -3,12 +3,12 @@
 #include <QMessageBox>
 #include <QTimer>
 
-#include "MainWindowFixture.h"
 #include "dialogs/Donation.h"
 #include "platform/system/Random.h"
 #include "platform/system/UserName.h"
 #include "platform/widgets/MessageBox.h"
 #include "settings/Utility.h"
+#include "support/MainWindowFixture.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <QPlainTextEdit>
 #include <chrono>
 
-#include "MainWindowFixture.h"
 #include "editor/TimeTags.h"
 #include "settings/LiveSettings.h"
+#include "support/MainWindowFixture.h"
 
 using namespace std::chrono_literals;
 

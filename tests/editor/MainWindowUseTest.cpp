@@ -14,7 +14,6 @@
 #include <QTest>
 #include <QUrl>
 
-#include "MainWindowFixture.h"
 #include "editor/SongState.h"
 #include "platform/system/Errors.h"
 #include "platform/widgets/Application.h"
@@ -24,6 +23,7 @@
 #include "platform/windowless/WindowlessHost.h"
 #include "settings/LiveSettings.h"
 #include "settings/Utility.h"
+#include "support/MainWindowFixture.h"
 #include "support/MouseDriver.h"
 
 namespace {

@@ -13,12 +13,12 @@
 #include <QUndoStack>
 #include <chrono>
 
-#include "MainWindowFixture.h"
 #include "platform/widgets/MessageBox.h"
 #include "platform/widgets/ScrollBar.h"
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
 #include "settings/Utility.h"
+#include "support/MainWindowFixture.h"
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include <QTest>
 #include <chrono>
 
-#include "MainWindowFixture.h"
 #include "editor/TimeTags.h"
 #include "platform/system/Errors.h"
 #include "platform/widgets/Application.h"
@@ -22,6 +21,7 @@
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
 #include "settings/Utility.h"
+#include "support/MainWindowFixture.h"
 
 namespace {
 

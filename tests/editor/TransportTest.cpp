@@ -9,13 +9,13 @@
 #include <QTimer>
 #include <filesystem>
 
-#include "MainWindowFixture.h"
 #include "audio/Bass_Dynamic.h"
 #include "editor/Unit1.h"
 #include "platform/registry/Registry.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/widgets/IntervalTimer.h"
 #include "platform/widgets/ScrollBar.h"
+#include "support/MainWindowFixture.h"
 
 namespace {
 class TransportTest : public MainWindowWithPlayer {};

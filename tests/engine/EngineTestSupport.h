@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "AudioFixtures.h"
 #include "QuillonAudio.h"
+#include "support/AudioFixtures.h"
 
 // A file held in memory, for streams read through the caller's file procedures. Tests derive their
 // reader from it and add what their procedures do besides reading.

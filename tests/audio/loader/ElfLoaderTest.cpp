@@ -11,11 +11,11 @@
 #include <iterator>
 #include <random>
 
-#include "AudioFixtures.h"
 #include "ElfImageCrafting.h"
 #include "FakeSystemModules.h"
 #include "PagePermissions.h"
 #include "audio/Bass_Dynamic.h"
+#include "support/AudioFixtures.h"
 
 namespace {
 

@@ -31,8 +31,8 @@
 #include <thread>
 #include <vector>
 
-#include "AudioFixtures.h"
 #include "QuillonAudio.h"
+#include "support/AudioFixtures.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <memory>
 #include <optional>
 
-#include "AudioFixtures.h"
 #include "audio/Bass_Dynamic.h"
 #include "editor/Unit1.h"
 #include "platform/registry/Registry.h"
 #include "platform/resources/ResourceTable.h"
+#include "support/AudioFixtures.h"
 #include "support/QtPrinters.h"
 
 inline void waitMs(int milliseconds) {
