@@ -152,6 +152,7 @@ void Channel::restartAt(std::int64_t frame, const float* firstBlock, std::size_t
     if (firstFrames > 0) ring_.push(firstBlock, firstFrames);
     consumed_ = frame;
     played_ = static_cast<double>(frame);
+    lastHeard_ = 0;
     pending_.clear();
     pendingOffset_ = 0;
     if (resampler_ != nullptr) src_reset(resampler_);
@@ -395,6 +396,21 @@ DWORD Channel::slidingFlags() const {
 
 std::int64_t Channel::audibleFrame(double outputLatencySeconds) const {
     std::lock_guard<std::mutex> lock(mixMutex_);
+    return audibleFrameLocked(outputLatencySeconds);
+}
+
+std::int64_t Channel::heardFrame(double outputLatencySeconds) const {
+    std::lock_guard<std::mutex> lock(mixMutex_);
+    const std::int64_t frame = audibleFrameLocked(outputLatencySeconds);
+    if (isDecodeOnly()) return frame;
+    // What has been heard does not become unheard: the output's latency estimate wavers, and an
+    // output that hands over a block moves played_ on a moment before its estimate follows. Only a
+    // new start (a seek, a play from the start) takes the position back.
+    lastHeard_ = std::max(lastHeard_, frame);
+    return lastHeard_;
+}
+
+std::int64_t Channel::audibleFrameLocked(double outputLatencySeconds) const {
     std::int64_t frame = isDecodeOnly() ? consumed_ : static_cast<std::int64_t>(std::floor(played_));
     if (!isDecodeOnly() && state_ == PlayState::playing && !stalled_) {
         frame -=

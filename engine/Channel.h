@@ -160,6 +160,8 @@ public:
     double tempo() const;
     // What is audible, in source frames: what was mixed less what the device still holds.
     std::int64_t audibleFrame(double outputLatencySeconds) const;
+    // The same as reported to callers: within one start it never goes back.
+    std::int64_t heardFrame(double outputLatencySeconds) const;
     std::int64_t consumedFrames() const;
     void addSync(const SyncEntry& sync);
     bool removeSync(HSYNC sync);
@@ -246,6 +248,9 @@ private:
     // What has left the mixer, in the channel's frames: the resampler keeps some of what it took
     // from the ring (consumed_) and hands it out later, so only this follows the sound smoothly.
     double played_ = 0.0;
+    std::int64_t audibleFrameLocked(double outputLatencySeconds) const;  // under mixMutex_
+    // The last heard frame reported since the last new start (restartAt).
+    mutable std::int64_t lastHeard_ = 0;
     double tempo_ = 1.0;
     std::unique_ptr<TempoStretch> stretch_;
     bool stretchInUse_ = false;     // since the last start; left only at the next one

@@ -268,7 +268,7 @@ void Engine::removeSync(Channel& channel, HSYNC sync) {
 }
 
 std::int64_t Engine::audibleFrame(const Channel& channel) const {
-    return channel.audibleFrame(outputLatencySeconds());
+    return channel.heardFrame(outputLatencySeconds());
 }
 
 const char* Engine::keepString(int slot, std::string text) {

@@ -31,6 +31,26 @@ TEST_F(EngineTest, PositionAdvancesInRealTimeHoldsWhilePausedAndRestartsAtZero) 
     EXPECT_LT(seconds(stream), 0.02);
 }
 
+TEST_F(EngineTest, ThePositionOfAPlayingChannelNeverStepsBackNorAtAPause) {
+    // Read as often as a busy window could, the position only goes on: a display fed from it must
+    // never show a time and then an earlier one. Read in bytes, so no rounding hides a step.
+    const HSTREAM stream = BASS_StreamCreateFile(0, sine("steps.wav", Format::wav, 5.0).c_str(), 0, 0, 0);
+    ASSERT_TRUE(BASS_ChannelPlay(stream, 0));
+    QWORD previous = 0;
+    int reads = 0;
+    const auto end = std::chrono::steady_clock::now() + 1500ms;
+    while (std::chrono::steady_clock::now() < end) {
+        const QWORD now = BASS_ChannelGetPosition(stream);
+        ASSERT_GE(now, previous) << "stepped back after " << reads << " reads";
+        previous = now;
+        ++reads;
+    }
+    ASSERT_TRUE(BASS_ChannelPause(stream));
+    EXPECT_GE(BASS_ChannelGetPosition(stream), previous) << "at the pause";
+    ASSERT_TRUE(BASS_ChannelSetPosition(stream, 0));
+    EXPECT_EQ(BASS_ChannelGetPosition(stream), 0u) << "a seek back is taken";
+}
+
 TEST_F(EngineTest, AfterAnIdleSpellTheOutputPlaysAgainAtOnceByEitherWayOfStarting) {
     // Idle for a second, the output has stopped asking for sound; a play, or a start of the whole
     // output after a pause of it, gets it going again at once.
