@@ -44,7 +44,6 @@ TForm1::TForm1(QWidget* parent) : QMainWindow(parent) {
     BassdllPlayer1->SetFadeOut(false);
     BassdllPlayer1->SetFadeOutTime(10);
     pressMoments_ = new widgets::PressMoments(this);
-    LyricsUndo = new QUndoStack(this);
     createControls();
     bindHandlers();
     Timer2->setInterval(kMeterTickMs);
@@ -154,9 +153,7 @@ void TForm1::FormCreate() {
 
 void TForm1::FormShow() {
     memoText_ = Memo1->toPlainText();
-    Seeking = true;
-    NotPlaying = true;
-    Unsaved = false;
+    State.start();
     for (TOutlookBtn* button :
          {SaveBtn.get(), StopBtn.get(), PauseBtn.get(), PlayBtn.get(), AddBtn.get(), AddBlankBtn.get()}) {
         button->setEnabled(false);
@@ -184,9 +181,11 @@ void TForm1::ExitBtnClick() {
 }
 
 void TForm1::MarkLyricsChanged() {
-    // Text typed before any song is opened is as much the user's work as any other: the prompts
-    // ask for it, and saving it asks for a file.
-    Unsaved = true;
+    State.changeLyrics();
+    lightSaveButton();
+}
+
+void TForm1::lightSaveButton() {
     SaveBtn->setEnabled(true);
     loadButtonImage(*SaveBtn, QStringLiteral("save_active"));
     SaveBtn->invalidate();

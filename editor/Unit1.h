@@ -14,6 +14,7 @@
 
 #include "LyricsHistory.h"
 #include "PlayClock.h"
+#include "WindowState.h"
 #include "audio/BassDLLPlayer.h"
 #include "controls/OutlookBtn.h"
 #include "platform/widgets/FileDialogs.h"
@@ -27,7 +28,6 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
-class QUndoStack;
 
 namespace widgets {
 class Anchors;
@@ -127,23 +127,19 @@ public:
     QMenu* Help1 = nullptr;
     QAction* About1 = nullptr;
 
-    // Window state shared by the lyrics features.
-    bool Seeking = false;
-    bool NotPlaying = false;
-    bool MemoEdited = false;
-    bool Unsaved = false;
-    QString AudioFileName;
+    // The song's and the lyrics' state, with its undo history; the handlers move it and draw it.
+    WindowState State;
     QString PreviewIndex;
     // The play time as heard, fed by the play-time tick and read by the displays, the tags and the
     // preview.
     PlayClock Clock;
-    // Undo and redo of the lyrics, in the text box and the line list alike; a new song starts anew.
-    QUndoStack* LyricsUndo = nullptr;
 
     // A song is loaded: the song-name display no longer shows its dashes.
     bool SongLoaded() const;
     // Records a change of the lyrics: they become unsaved (with or without a song) and Save lights up.
     void MarkLyricsChanged();
+    // Save lights up: the lyrics changed, or the program replaced the text box's text.
+    void lightSaveButton();
 
     // Handlers, named after their control and event as the window was first designed; where the name
     // does not say what the handler does, the comment beside it does.

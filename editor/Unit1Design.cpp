@@ -270,9 +270,9 @@ void TForm1::createMenu() {
     Exit1 = File1->addAction(QStringLiteral("Exit"));
     Exit1->setShortcut(QKeySequence(QStringLiteral("Ctrl+Q")));
     Edit1 = menuBar()->addMenu(QStringLiteral("Edit"));
-    Undo1 = LyricsUndo->createUndoAction(this, QStringLiteral("Undo"));
+    Undo1 = State.history().createUndoAction(this, QStringLiteral("Undo"));
     Undo1->setShortcuts({QKeySequence(QStringLiteral("Ctrl+Z"))});
-    Redo1 = LyricsUndo->createRedoAction(this, QStringLiteral("Redo"));
+    Redo1 = State.history().createRedoAction(this, QStringLiteral("Redo"));
     Redo1->setShortcuts(
         {QKeySequence(QStringLiteral("Ctrl+Shift+Z")), QKeySequence(QStringLiteral("Ctrl+Y"))});
     Edit1->addAction(Undo1);

@@ -15,7 +15,7 @@
 
 QString TForm1::LyricsFilePath() const {
     const LiveSettings& settings = liveSettings();
-    return ::LyricsFilePath(AudioFileName, settings.lyricsLocationSwitch(), settings.lyricsDirectory());
+    return ::LyricsFilePath(State.songPath(), settings.lyricsLocationSwitch(), settings.lyricsDirectory());
 }
 
 QStringList TForm1::lyricsLines() const {
@@ -25,7 +25,7 @@ QStringList TForm1::lyricsLines() const {
 
 bool TForm1::SaveBtnClick() {
     QString path;
-    if (AudioFileName.isEmpty()) {
+    if (State.songPath().isEmpty()) {
         // No song yet, so no name to save under: ask for one.
         if (!SaveDialog1.Execute(this)) return false;
         path = SaveDialog1.FileName;
@@ -36,17 +36,17 @@ bool TForm1::SaveBtnClick() {
     loadButtonImage(*SaveBtn, QStringLiteral("save"));
     SaveBtn->invalidate();
     Savelyricfile1->setEnabled(false);
-    Unsaved = false;
+    State.save();
     return true;
 }
 
 int TForm1::AskSaveChanges() {
-    return ShowMessageDialog(saveChangesQuestion(AudioFileName), QStringLiteral("Quillon"), mtConfirmation,
+    return ShowMessageDialog(saveChangesQuestion(State.songPath()), QStringLiteral("Quillon"), mtConfirmation,
                              mbYes | mbNo | mbCancel);
 }
 
 TForm1::OpenConsent TForm1::askToSaveBeforeOpening() {
-    if (!Unsaved) return OpenConsent::keepLyrics;
+    if (!State.unsaved()) return OpenConsent::keepLyrics;
     switch (AskSaveChanges()) {
         case mrYes:
             // A save that fails throws, and the open does not go on; one cancelled in its file
@@ -60,7 +60,7 @@ TForm1::OpenConsent TForm1::askToSaveBeforeOpening() {
 }
 
 void TForm1::askToSaveBeforeClosing(bool& CanClose) {
-    if (!Unsaved) return;
+    if (!State.unsaved()) return;
     switch (AskSaveChanges()) {
         case mrYes:
             CanClose = SaveBtnClick();

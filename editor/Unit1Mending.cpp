@@ -226,11 +226,11 @@ void TForm1::replayRow(int row) {
 void TForm1::replayFrom(double seconds, int markRow) {
     // The song starts (or goes on) where the replay starts, never from its beginning first.
     BassdllPlayer1->PlayFrom(seconds);
-    if (!lineListShown() || NotPlaying) PlayBtnClick();
+    if (!lineListShown() || !State.playing()) PlayBtnClick();
     restartClock(BassdllPlayer1->AudiblePosition());
     rebuildPreviewIndex();
     PreView->clear();
-    Seeking = false;
+    State.play();
     ScrollBarPos->setValue(static_cast<int>(seconds));
     showHeardTime(seconds);
     if (markRow >= 0 && markRow < ListBox1->count()) markLine(markRow);

@@ -49,9 +49,14 @@ TForm1::ProgramEdit::~ProgramEdit() {
 }
 
 void TForm1::Memo1Change() {
-    MemoEdited = true;
-    MarkLyricsChanged();
-    if (programEdit_) return;
+    if (programEdit_) {
+        // Whoever replaced the text says whether the lyrics changed; Save lights up either way.
+        State.replaceText();
+        lightSaveButton();
+        return;
+    }
+    State.typeText();
+    lightSaveButton();
     const QString text = Memo1->toPlainText();
     if (text == memoText_) return;
     const LyricsState before{memoText_, -1};
@@ -72,7 +77,7 @@ void TForm1::showLyrics(const LyricsState& state) {
         ListBox1->clear();
         ListBox1->addItems(withoutEmptyLastLine(state.text.split(QLatin1Char('\n'))));
         // The list holds the lyrics now; the text box takes them back at Stop.
-        MemoEdited = false;
+        State.takeLines();
         if (ListBox1->count() > 0) markLine(std::clamp(state.marker, 0, ListBox1->count() - 1));
     } else {
         Memo1->setPlainText(state.text);
@@ -83,15 +88,15 @@ void TForm1::showLyrics(const LyricsState& state) {
 void TForm1::recordLyricsChange(const QString& name, LyricsChange::Kind kind, const LyricsState& before) {
     LyricsState after = shownLyrics();
     if (after.text == before.text) return;
-    LyricsUndo->push(new LyricsChange(name, kind, before, std::move(after),
-                                      [this](const LyricsState& state) { showLyrics(state); }));
+    State.history().push(new LyricsChange(name, kind, before, std::move(after),
+                                          [this](const LyricsState& state) { showLyrics(state); }));
 }
 
 void TForm1::fillLineList() {
     ListBox1->clear();
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     ListBox1->addItems(withoutEmptyLastLine(widgets::displayedLines(*Memo1)));
-    MemoEdited = false;
+    State.takeLines();
     if (ListBox1->count() > 0) markLine(firstMarkedLine(lineListLines()));
 }
 
@@ -106,12 +111,10 @@ void TForm1::showLineList() {
 
 void TForm1::returnLineList() {
     ProgramEdit edit(*this);
-    const bool wasUnsaved = Unsaved;
     const QStringList lines = lineListLines();
     // One line each, as lines appended to the box: the text ends with a line break, so an empty
     // last list line survives the next fill.
     Memo1->setPlainText(lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    Unsaved = wasUnsaved;
     const bool listHadFocus = ListBox1->hasFocus();
     ListBox1->hide();
     Memo1->show();
@@ -132,10 +135,7 @@ void TForm1::AddBtnClick() {
     PreView->setText(outcome.preview);
     ListBox1->item(outcome.tagged)->setText(list.lines[outcome.tagged]);
     markLine(list.marker);
-    if (outcome.recordChange) {
-        Unsaved = true;
-        MarkLyricsChanged();
-    }
+    if (outcome.recordChange) MarkLyricsChanged();
     recordLyricsChange(QStringLiteral("Add Line"), LyricsChange::Kind::tagging, before);
 }
 
@@ -146,7 +146,6 @@ void TForm1::OutlookBtn2Click() {
     if (row < 0) return;
     ListBox1->insertItem(row, list.lines[row]);
     markLine(list.marker);
-    Unsaved = true;
     MarkLyricsChanged();
     recordLyricsChange(QStringLiteral("Add Blank Line"), LyricsChange::Kind::tagging, before);
 }

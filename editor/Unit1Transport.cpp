@@ -111,12 +111,12 @@ void TForm1::openAudioFile(const QString& path, OpenConsent consent) {
     PlayTimeMS->setWidth(6);
     PlayTimeMS->setCaption(QStringLiteral("0"));
     PreView->clear();
-    AudioFileName = path;
-    showSongName(QFileInfo(AudioFileName).completeBaseName());
-    if (BassdllPlayer1->LoadFromFile(AudioFileName) == 0) {
+    State.beginOpen(path);
+    showSongName(QFileInfo(path).completeBaseName());
+    if (BassdllPlayer1->LoadFromFile(path) == 0) {
         // Nothing to play: say so, and leave the window as with no song, the lyrics untouched.
         const int error = BassdllPlayer1->LoadError();
-        AudioFileName.clear();
+        State.failOpen();
         showNoSong();
         throw errors::QuillonError(songLoadFailureText(QFileInfo(path).fileName(), error));
     }
@@ -133,11 +133,8 @@ void TForm1::openAudioFile(const QString& path, OpenConsent consent) {
     applyButtons(buttonsAfter(TransportAction::fileOpened));
     ScrollBarVol->setEnabled(true);
     restartClock(0.0);
-    // Another song, another history.
-    LyricsUndo->clear();
     memoText_ = Memo1->toPlainText();
-    Unsaved = false;
-    Seeking = false;
+    State.finishOpen();
     if (lyricsFailure) std::rethrow_exception(lyricsFailure);
 }
 
@@ -163,11 +160,10 @@ void TForm1::PlayBtnClick() {
     applyButtons(buttonsAfter(TransportAction::play));
     showOutputState();
     ScrollBarPos->setEnabled(true);
-    if (MemoEdited) fillLineList();
+    if (State.lineListStale()) fillLineList();
     rebuildPreviewIndex();
     showLineList();
-    NotPlaying = false;
-    Seeking = false;
+    State.play();
 }
 
 void TForm1::PauseBtnClick() {
@@ -176,7 +172,7 @@ void TForm1::PauseBtnClick() {
     // Tags made while paused take the time the sound stopped at.
     observePlayTime();
     applyButtons(buttonsAfter(TransportAction::pause));
-    NotPlaying = true;
+    State.pause();
 }
 
 void TForm1::StopBtnClick() {
@@ -184,16 +180,16 @@ void TForm1::StopBtnClick() {
     BassdllPlayer1->Stop();
     applyButtons(buttonsAfter(TransportAction::stop));
     returnLineList();
-    NotPlaying = true;
+    State.stop();
 }
 
 void TForm1::Timer1Timer() {
     const double heard = observePlayTime();
     showHeardTime(heard);
-    if (!NotPlaying && !Seeking) ScrollBarPos->setValue(static_cast<int>(BassdllPlayer1->Position()));
+    if (State.barFollowsPlay()) ScrollBarPos->setValue(static_cast<int>(BassdllPlayer1->Position()));
     // The song ends when its sound has ended: the channel stops itself once its last sample was
     // played, and the displays then show the whole length (the song's own, not rounded).
-    if (!NotPlaying && BassdllPlayer1->Status() == sndStopped) {
+    if (State.playing() && BassdllPlayer1->Status() == sndStopped) {
         showHeardTime(BassdllPlayer1->ExactSongLength());
         ScrollBarPos->setValue(ScrollBarPos->maximum());
         previewLookup();
@@ -247,24 +243,21 @@ void TForm1::Timer2Timer() {
 void TForm1::ScrollBarPosScroll() {
     rebuildPreviewIndex();
     PreView->clear();
-    Seeking = true;
+    State.beginSeek();
     // The bar has not taken its new position yet.
     showPlayTime(seekDisplay(ScrollBarPos->value()));
     showTenths(*PlayTimeMS, QString::number(ScrollBarPos->value() * 10));
 }
 
 void TForm1::ScrollBarPosChange() {
-    if (!Seeking) return;
+    if (!State.seeking()) return;
     BassdllPlayer1->SetPosition(static_cast<std::uint32_t>(ScrollBarPos->value()));
     // The new place shows at once, and the preview looks for tags from there on.
     restartClock(ScrollBarPos->value());
 }
 
 void TForm1::ScrollBarPosMouseLeave() {
-    if (!NotPlaying) {
-        Seeking = false;
-        BassdllPlayer1->Play();
-    }
+    if (State.endSeek()) BassdllPlayer1->Play();
 }
 
 void TForm1::ScrollBarVolChange() {

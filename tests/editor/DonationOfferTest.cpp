@@ -100,7 +100,7 @@ TEST_F(DonationOffer, TheOfferIsMadeOnExactlyOneDrawOfThree) {
 TEST_F(DonationOffer, ARefusedCloseStillMakesTheOffer) {
     desktop::ScopedUserName user(QByteArray("someone"));
     desktop::seedRandom(11);
-    form->Unsaved = true;  // the save prompt answers Cancel: every close is refused
+    form->State.changeLyrics();  // the save prompt answers Cancel: every close is refused
     const int offers = offersOver(60);
     EXPECT_TRUE(form->isVisible());
     EXPECT_GT(offers, 8);

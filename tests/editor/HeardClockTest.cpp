@@ -113,7 +113,8 @@ TEST_F(HeardClock, TheSongPlaysToItsLastSampleBeforeItStopsAndTheDisplaysShowThe
         open(song(QStringLiteral("End%1.wav").arg(length), length));
         const auto begin = Clock::now();
         form->PlayBtnClick();
-        ASSERT_TRUE(waitUntil([this] { return form->NotPlaying; }, static_cast<int>(length * 1000) + 3000))
+        ASSERT_TRUE(
+            waitUntil([this] { return !form->State.playing(); }, static_cast<int>(length * 1000) + 3000))
             << length << " s: never stopped";
         const double played = seconds(Clock::now() - begin);
         // The silent device takes the sound in real time: so many seconds of frames take as long.
@@ -136,7 +137,7 @@ TEST_F(HeardClock, ThePreviewShowsALineFromTheHundredthOfItsTag) {
             const double heard = form->BassdllPlayer1->AudiblePosition();
             if (shownOneAt < 0 && form->PreView->text() == QStringLiteral("One")) shownOneAt = heard;
             if (shownTwoAt < 0 && form->PreView->text() == QStringLiteral("Two")) shownTwoAt = heard;
-            return shownTwoAt >= 0 || form->NotPlaying;
+            return shownTwoAt >= 0 || !form->State.playing();
         },
         5000);
     // Shown at the first tick at or after the tag: never before it, about a tick after (with room

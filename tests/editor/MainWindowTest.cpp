@@ -142,9 +142,9 @@ TEST(MainWindowShow, DisablesTheSixButtonsWithTheirDimImagesAndSetsTheMeters) {
     EXPECT_TRUE(f.OpenBtn->enabled());
     EXPECT_EQ(f.ProgressBar1->maximum(), 32768);
     EXPECT_EQ(f.ProgressBar2->maximum(), 32768);
-    EXPECT_TRUE(f.Seeking);
-    EXPECT_TRUE(f.NotPlaying);
-    EXPECT_FALSE(f.Unsaved);
+    EXPECT_TRUE(f.State.seeking());
+    EXPECT_FALSE(f.State.playing());
+    EXPECT_FALSE(f.State.unsaved());
     EXPECT_FALSE(f.Savelyricfile1->isEnabled());
     EXPECT_FALSE(f.ScrollBarPos->isEnabled());
 }
@@ -169,8 +169,8 @@ TEST(MainWindowLyricsChange, WithoutASongTheTypedLyricsAreUnsavedToo) {
     TForm1& f = w.form;
     EXPECT_FALSE(f.SongLoaded());
     f.Memo1->setPlainText(QStringLiteral("typed"));
-    EXPECT_TRUE(f.MemoEdited);
-    EXPECT_TRUE(f.Unsaved) << "so quitting or opening a song asks first";
+    EXPECT_TRUE(f.State.lineListStale());
+    EXPECT_TRUE(f.State.unsaved()) << "so quitting or opening a song asks first";
     EXPECT_TRUE(f.SaveBtn->enabled());
     EXPECT_TRUE(f.Savelyricfile1->isEnabled());
 }
@@ -181,7 +181,7 @@ TEST(MainWindowLyricsChange, WithASongTheLyricsBecomeUnsavedAndSaveLightsUp) {
     f.SongName->setCaption(QStringLiteral(" My Song"));
     ASSERT_TRUE(f.SongLoaded());
     f.MarkLyricsChanged();
-    EXPECT_TRUE(f.Unsaved);
+    EXPECT_TRUE(f.State.unsaved());
     EXPECT_TRUE(f.SaveBtn->enabled());
     EXPECT_EQ(f.SaveBtn->bitmap(), resources::loadBitmapResource(QStringLiteral("save_active")));
     EXPECT_TRUE(f.Savelyricfile1->isEnabled());

@@ -84,7 +84,7 @@ TEST_F(MainWindowUse, AClickOnTheTrackMovesOneSecondAsAScrollDoes) {
     form->ScrollBarPos->triggerAction(QAbstractSlider::SliderPageStepAdd);
     EXPECT_EQ(form->ScrollBarPos->value(), 1);
     EXPECT_EQ(form->BassdllPlayer1->Position(), 1u);
-    EXPECT_TRUE(form->Seeking);
+    EXPECT_TRUE(form->State.seeking());
     EXPECT_TRUE(form->PreView->text().isEmpty());
 }
 
@@ -106,7 +106,7 @@ TEST_F(MainWindowUse, AFileThatCannotBePlayedIsReportedAndLeavesNoSongLoaded) {
     EXPECT_TRUE(looksLike(*form->PlayBtn, "play", false));
     EXPECT_EQ(form->PlayTimeMSTotal->caption(), QStringLiteral("1234567890"));
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("my lyrics\n")) << "the lyrics stay";
-    EXPECT_TRUE(form->AudioFileName.isEmpty());
+    EXPECT_TRUE(form->State.songPath().isEmpty());
 
     answer = file(QStringLiteral("empty.ogg"), QByteArray());
     form->OpenMP3file1->trigger();
@@ -124,7 +124,7 @@ TEST_F(MainWindowUse, TrackerModulesHaveTheirOwnEntryInTheOpenDialog) {
 TEST_F(MainWindowUse, ADroppedFileOpensAfterTheSavePromptAndIsNeverPastedAsText) {
     open(song(QStringLiteral("first.wav"), 5.0));
     form->Memo1->setPlainText(QStringLiteral("typed\n"));
-    ASSERT_TRUE(form->Unsaved);
+    ASSERT_TRUE(form->State.unsaved());
     ASSERT_TRUE(drop(form->Memo1->viewport(), song(QStringLiteral("second.wav"), 4.0)));
     EXPECT_EQ(questions, QStringList{QStringLiteral("Save changes to \"first.lrc\" ?")});
     EXPECT_EQ(form->SongName->caption(), QStringLiteral(" second"));
@@ -147,7 +147,7 @@ TEST_F(MainWindowUse, AFailureInAClickOrAMenuActionIsShownAndTheWindowGoesOn) {
 
     // Buttons and the menu work on.
     clickButton(*form->PlayBtn);
-    EXPECT_FALSE(form->NotPlaying);
+    EXPECT_TRUE(form->State.playing());
     clickButton(*form->StopBtn);
     form->Savelyricfile1->trigger();
     EXPECT_EQ(errorsShown.size(), 2);

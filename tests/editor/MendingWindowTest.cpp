@@ -82,7 +82,7 @@ TEST_F(MendingWindow, NudgeKeysMoveTheMarkedTagInTheListThePreviewFollowsAndEach
     for (int i = 0; i < 9; ++i) key(form->ListBox1, Qt::Key_Left, Qt::AltModifier | Qt::ShiftModifier);
     EXPECT_EQ(list()[0], QStringLiteral("[00:12.30]One"));
     EXPECT_EQ(form->PreView->text(), QStringLiteral("One")) << "back at the time heard: shown at once";
-    EXPECT_TRUE(form->Unsaved);
+    EXPECT_TRUE(form->State.unsaved());
 
     key(form->ListBox1, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(list()[0], QStringLiteral("[00:12.31]One")) << "one fine step undone";
@@ -94,14 +94,14 @@ TEST_F(MendingWindow, NudgeKeysMoveTheMarkedTagInTheListThePreviewFollowsAndEach
 
 TEST_F(MendingWindow, InTheTextBoxTheLineUnderTheCursorIsNudgedAndTheCursorStays) {
     openWithText(QStringLiteral("[00:00.05]A\nB\n[00:05.00]C\n"));
-    form->Unsaved = false;
+    form->State.save();
     cursorToLine(1);
     const int position = form->Memo1->textCursor().position();
     key(form->Memo1, Qt::Key_Left, Qt::AltModifier);
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[00:00.00]A\nB\n[00:05.00]C\n"))
         << "clamped at zero";
     EXPECT_EQ(form->Memo1->textCursor().position(), position);
-    EXPECT_TRUE(form->Unsaved);
+    EXPECT_TRUE(form->State.unsaved());
     cursorToLine(2);
     const int inTheTag = form->Memo1->textCursor().position();
     key(form->Memo1, Qt::Key_Right, Qt::AltModifier);
@@ -119,11 +119,11 @@ TEST_F(MendingWindow, ShiftAllTagsMovesEveryTagInOneUndoStepAndACancelChangesNot
     openWithText(QStringLiteral("[ti:T]\n[00:01.00]A\n[00:10.00]B\nC\n"));
     form->PlayBtnClick();
     const QStringList before = list();
-    const int steps = form->LyricsUndo->count();
+    const int steps = form->State.history().count();
     form->AskShiftMilliseconds = [] { return std::optional<int>(); };
     form->ShiftAllTags1->trigger();
     EXPECT_EQ(list(), before) << "cancelled";
-    EXPECT_EQ(form->LyricsUndo->count(), steps) << "and records nothing";
+    EXPECT_EQ(form->State.history().count(), steps) << "and records nothing";
 
     form->AskShiftMilliseconds = [] { return std::optional<int>(-1500); };
     form->ShiftAllTags1->trigger();
@@ -187,7 +187,7 @@ TEST_F(MendingWindow, PracticeSpeedStepsByKeysShowsInTheWindowIsKeptAndScalesThe
 
     // The next start plays the next song at the speed kept.
     form->StopBtnClick();
-    form->Unsaved = false;
+    form->State.save();
     form.reset();
     form = std::make_unique<TForm1>();
     form->show();

@@ -89,16 +89,16 @@ TEST_F(TaggingWindow, PlayShowsTheListInPlaceOfTheBoxAndAddLineTagsAtTheTimeOfTh
     EXPECT_EQ(form->ListBox1->geometry(), form->Memo1->geometry());
     EXPECT_EQ(list(), (QStringList{"Hello", "World"})) << "the empty last line is not a line";
     EXPECT_EQ(marker(), 0);
-    EXPECT_FALSE(form->MemoEdited);
+    EXPECT_FALSE(form->State.lineListStale());
 
     form->PauseBtnClick();
-    form->Unsaved = false;
+    form->State.save();
     pauseAt(12.3);
     form->AddBtnClick();
     EXPECT_EQ(list(), (QStringList{"[00:12.30]Hello", "World"}));
     EXPECT_EQ(marker(), 1);
     EXPECT_EQ(form->PreView->text(), QStringLiteral("Hello")) << "shown at once";
-    EXPECT_TRUE(form->Unsaved);
+    EXPECT_TRUE(form->State.unsaved());
     EXPECT_TRUE(form->Savelyricfile1->isEnabled());
 
     pauseAt(15.0);
@@ -126,22 +126,22 @@ TEST_F(TaggingWindow, AddBlankLineGoesAboveTheMarkedLineWithoutOffset) {
     liveSettings().setOffsetIndex(2);
     playPausedAt(12.5);
     form->ListBox1->setCurrentRow(1);
-    form->Unsaved = false;
+    form->State.save();
     form->OutlookBtn2Click();
     EXPECT_EQ(list(), (QStringList{"A", "[00:12.50] ", "B"}));
     EXPECT_EQ(form->ListBox1->currentItem()->text(), QStringLiteral("B"));
-    EXPECT_TRUE(form->Unsaved);
+    EXPECT_TRUE(form->State.unsaved());
 }
 
 TEST_F(TaggingWindow, AnUntouchedBoxGivesAnEmptyListAndStopLeavesTheBoxEmpty) {
     open(song(QStringLiteral("Song.wav"), 10.0));
-    ASSERT_FALSE(form->MemoEdited);
+    ASSERT_FALSE(form->State.lineListStale());
     form->PlayBtnClick();
     EXPECT_EQ(form->ListBox1->count(), 0);
     form->AddBtnClick();
     form->OutlookBtn2Click();
     EXPECT_EQ(form->ListBox1->count(), 0);
-    EXPECT_FALSE(form->Unsaved);
+    EXPECT_FALSE(form->State.unsaved());
     form->StopBtnClick();
     EXPECT_TRUE(form->Memo1->toPlainText().isEmpty());
     EXPECT_TRUE(form->Memo1->isVisible());
@@ -156,10 +156,10 @@ TEST_F(TaggingWindow, StopReturnsTheListKeepsUnsavedAndPlayRebuildsOnlyAfterASto
     EXPECT_EQ(marker(), 3);
     EXPECT_EQ(list()[0], QStringLiteral("[00:01.00]A"));
 
-    form->Unsaved = false;
+    form->State.save();
     form->StopBtnClick();
-    EXPECT_FALSE(form->Unsaved) << "returning the list is no change of the lyrics";
-    EXPECT_TRUE(form->MemoEdited);
+    EXPECT_FALSE(form->State.unsaved()) << "returning the list is no change of the lyrics";
+    EXPECT_TRUE(form->State.lineListStale());
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[00:01.00]A\n\n\nB\n"));
     EXPECT_FALSE(form->ListBox1->isVisible());
 
@@ -235,7 +235,7 @@ TEST_F(TaggingWindow, ThePreviewShowsEachLineWhenItsTimeIsDisplayed) {
     waitUntil(
         [&] {
             if (seen.isEmpty() || seen.last() != form->PreView->text()) seen << form->PreView->text();
-            return form->NotPlaying;
+            return !form->State.playing();
         },
         6000);
     EXPECT_EQ(seen, (QStringList{"", "One", "Two"}));
@@ -245,14 +245,14 @@ TEST_F(TaggingWindow, KeysRunTheButtonsHandlersOnlyWhileTheButtonsAreEnabled) {
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
     QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
-    EXPECT_TRUE(form->NotPlaying) << "no song: Play is disabled";
+    EXPECT_FALSE(form->State.playing()) << "no song: Play is disabled";
 
     openWithText(QStringLiteral("A\nB\nC\nD\n"), 60.0);
     form->Memo1->setFocus();
     QTest::keyClick(form->Memo1, Qt::Key_Period, Qt::ControlModifier);
     EXPECT_FALSE(form->ListBox1->isVisible()) << "Stop is disabled: nothing happens";
     QTest::keyClick(form->Memo1, Qt::Key_P, Qt::ControlModifier);
-    EXPECT_FALSE(form->NotPlaying) << "Ctrl+P plays";
+    EXPECT_TRUE(form->State.playing()) << "Ctrl+P plays";
     EXPECT_TRUE(form->ListBox1->hasFocus());
 
     waitMs(300);
@@ -266,14 +266,14 @@ TEST_F(TaggingWindow, KeysRunTheButtonsHandlersOnlyWhileTheButtonsAreEnabled) {
 
     QTest::keyClick(form->ListBox1, Qt::Key_Right, Qt::ControlModifier);
     EXPECT_EQ(form->BassdllPlayer1->Position(), 5u) << "five seconds on";
-    EXPECT_FALSE(form->Seeking) << "the bar follows the player again";
+    EXPECT_FALSE(form->State.seeking()) << "the bar follows the player again";
     EXPECT_TRUE(form->PreView->text().isEmpty());
     QTest::keyClick(form->ListBox1, Qt::Key_Left, Qt::ControlModifier);
     QTest::keyClick(form->ListBox1, Qt::Key_Left, Qt::ControlModifier);
     EXPECT_EQ(form->BassdllPlayer1->Position(), 0u) << "clamped to the start";
 
     QTest::keyClick(form->ListBox1, Qt::Key_P, Qt::ControlModifier);
-    EXPECT_TRUE(form->NotPlaying) << "Ctrl+P pauses while playing";
+    EXPECT_FALSE(form->State.playing()) << "Ctrl+P pauses while playing";
     EXPECT_TRUE(form->PlayBtn->enabled());
     QTest::keyClick(form->ListBox1, Qt::Key_Period, Qt::ControlModifier);
     EXPECT_FALSE(form->ListBox1->isVisible()) << "Ctrl+. stops";
@@ -292,7 +292,7 @@ TEST_F(TaggingWindow, SaveWritesTheListWhilePlayingAndTheBoxAfterStop) {
     ASSERT_TRUE(form->SaveBtnClick());
     const QString lyrics = folder.path() + QStringLiteral("/Song.lrc");
     EXPECT_EQ(bytesOf(lyrics), QByteArray("[00:01.00]A\r\n[00:01.00] \r\nB\r\n"));
-    EXPECT_FALSE(form->Unsaved);
+    EXPECT_FALSE(form->State.unsaved());
     EXPECT_FALSE(form->Savelyricfile1->isEnabled());
     EXPECT_TRUE(looksLike(*form->SaveBtn, "save", true)) << "the button stays enabled";
 
@@ -316,9 +316,9 @@ TEST_F(TaggingWindow, AFailedSaveKeepsEverythingAsItWas) {
     openWithText(QStringLiteral("A\n"));
     liveSettings().setLyricsLocationSwitch(true);
     liveSettings().setLyricsDirectory(folder.path() + QStringLiteral("/no such folder"));
-    ASSERT_TRUE(form->Unsaved);
+    ASSERT_TRUE(form->State.unsaved());
     EXPECT_THROW(form->SaveBtnClick(), errors::EFCreateError);
-    EXPECT_TRUE(form->Unsaved);
+    EXPECT_TRUE(form->State.unsaved());
     EXPECT_TRUE(form->Savelyricfile1->isEnabled());
     EXPECT_TRUE(looksLike(*form->SaveBtn, "save_active", true));
 
@@ -390,8 +390,8 @@ TEST_F(TaggingWindow, OpeningLoadsTheSongsLyricsAndThePromptCanStopTheOpen) {
     open(second);
     EXPECT_EQ(form->SongName->caption(), QStringLiteral(" second"));
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[00:01.00]Grüße\n[00:02.00]B\nC\n"));
-    EXPECT_FALSE(form->Unsaved);
-    EXPECT_TRUE(form->MemoEdited);
+    EXPECT_FALSE(form->State.unsaved());
+    EXPECT_TRUE(form->State.lineListStale());
     EXPECT_FALSE(QFile::exists(folder.path() + QStringLiteral("/Song.lrc"))) << "No saves nothing";
 }
 
@@ -416,8 +416,8 @@ TEST_F(TaggingWindow, NoThenACancelledFileDialogLeavesTheLyricsAsTheyWere) {
     form->OpenBtnClick();
     EXPECT_EQ(questions.size(), 1);
     EXPECT_EQ(list(), QStringList{QStringLiteral("pasted")}) << "the list keeps its lines";
-    EXPECT_FALSE(form->NotPlaying) << "the song plays on";
-    EXPECT_TRUE(form->Unsaved);
+    EXPECT_TRUE(form->State.playing()) << "the song plays on";
+    EXPECT_TRUE(form->State.unsaved());
     form->StopBtnClick();
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("pasted\n"));
     EXPECT_EQ(form->SongName->caption(), QStringLiteral(" Song"));
@@ -426,7 +426,7 @@ TEST_F(TaggingWindow, NoThenACancelledFileDialogLeavesTheLyricsAsTheyWere) {
     form->OpenBtnClick();
     EXPECT_EQ(questions.size(), 2);
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("pasted\n"));
-    EXPECT_TRUE(form->Unsaved);
+    EXPECT_TRUE(form->State.unsaved());
 }
 
 TEST_F(TaggingWindow, NoInTheClosePromptClosesWithoutSaving) {
@@ -443,7 +443,7 @@ TEST_F(TaggingWindow, YesInTheClosePromptWithTheSaveCancelledKeepsTheWindow) {
     answer = std::nullopt;
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(form->Unsaved);
+    EXPECT_TRUE(form->State.unsaved());
 }
 
 TEST_F(TaggingWindow, TextTypedBeforeAnySongIsAskedForOnQuittingAndOpening) {
@@ -466,7 +466,7 @@ TEST_F(TaggingWindow, AnUnreadableLyricsFileIsReportedAndTheSongIsReadyToPlay) {
     const QString path = song(QStringLiteral("locked.wav"), 5.0);
     QDir(folder.path()).mkdir(QStringLiteral("locked.lrc"));
     form->Memo1->setPlainText(QStringLiteral("kept\n"));
-    form->Unsaved = false;
+    form->State.save();
     answer = path;
     EXPECT_THROW(form->OpenBtnClick(), errors::EFOpenError);
     EXPECT_EQ(form->SongName->caption(), QStringLiteral(" locked"));
@@ -474,7 +474,7 @@ TEST_F(TaggingWindow, AnUnreadableLyricsFileIsReportedAndTheSongIsReadyToPlay) {
     EXPECT_EQ(form->PlayTimeMSTotal->caption(), QStringLiteral("50"));
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("kept\n"));
     form->PlayBtnClick();
-    EXPECT_FALSE(form->NotPlaying) << "the song plays";
+    EXPECT_TRUE(form->State.playing()) << "the song plays";
     form->StopBtnClick();
 
     form->OpenMP3file1->trigger();
@@ -523,7 +523,7 @@ TEST_F(TaggingWindow, TheWholeTypicalUseEndToEnd) {
     promptAnswer = mrNo;
     open(path);
     EXPECT_EQ(form->Memo1->toPlainText(), QString::fromUtf8(written).remove(QLatin1Char('\r')));
-    EXPECT_FALSE(form->Unsaved);
+    EXPECT_FALSE(form->State.unsaved());
 }
 
 TEST_F(TaggingWindow, UndoAndRedoWalkTheTaggingAndTheTypingByKeys) {

@@ -31,8 +31,8 @@ TEST_F(TransportTest, OpeningSetsNameLengthAndPlay) {
     EXPECT_EQ(form->PlayTimeMS->caption(), QStringLiteral("0"));
     EXPECT_TRUE(looksLike(*form->PlayBtn, "play_active", true));
     EXPECT_TRUE(form->ScrollBarVol->isEnabled());
-    EXPECT_FALSE(form->Unsaved);
-    EXPECT_FALSE(form->Seeking);
+    EXPECT_FALSE(form->State.unsaved());
+    EXPECT_FALSE(form->State.seeking());
     EXPECT_GT(form->SongName->width(), 10);
     EXPECT_LE(form->SongName->left() + form->SongName->width(), 450);
 }
@@ -59,7 +59,7 @@ TEST_F(TransportTest, PlayPauseAndStopSetTheButtonsAndTheTimeMoves) {
     EXPECT_TRUE(looksLike(*form->AddBlankBtn, "addblank_active", true));
     EXPECT_TRUE(form->ScrollBarPos->isEnabled());
     EXPECT_EQ(form->Timer1->interval(), 85);
-    EXPECT_FALSE(form->NotPlaying);
+    EXPECT_TRUE(form->State.playing());
 
     // The tick digit runs within a second.
     QStringList digits;
@@ -100,7 +100,7 @@ TEST_F(TransportTest, PlayPauseAndStopSetTheButtonsAndTheTimeMoves) {
     waitMs(200);
     EXPECT_EQ(form->PlayTime->caption(), lastTime) << "Stop keeps the last displays";
     EXPECT_EQ(form->PlayTimeMS->caption(), lastTenths);
-    EXPECT_TRUE(form->NotPlaying);
+    EXPECT_FALSE(form->State.playing());
 }
 
 TEST_F(TransportTest, AShortSongStopsByItselfAtTheTickThatReadsItsLength) {
@@ -119,7 +119,7 @@ TEST_F(TransportTest, DraggingTheBarSeeksAtOnceAndTheTickLeavesTheBarAloneUntilT
     waitMs(100);
     // A drag: the bar notifies before it moves, then changes.
     form->ScrollBarPos->triggerAction(QAbstractSlider::SliderPageStepAdd);  // notifies before it moves
-    EXPECT_TRUE(form->Seeking);
+    EXPECT_TRUE(form->State.seeking());
     form->ScrollBarPos->setValue(30);
     EXPECT_EQ(form->BassdllPlayer1->Position(), 30u) << "playback jumps at once";
     EXPECT_TRUE(form->PreView->text().isEmpty());
@@ -127,7 +127,7 @@ TEST_F(TransportTest, DraggingTheBarSeeksAtOnceAndTheTickLeavesTheBarAloneUntilT
     EXPECT_EQ(form->ScrollBarPos->value(), 30) << "the tick does not move the bar while seeking";
     QEvent leave(QEvent::Leave);
     QApplication::sendEvent(form->ScrollBarPos, &leave);
-    EXPECT_FALSE(form->Seeking);
+    EXPECT_FALSE(form->State.seeking());
     waitMs(1300);
     EXPECT_GE(form->ScrollBarPos->value(), 31) << "the bar follows the player again";
 }
@@ -148,7 +148,7 @@ TEST_F(TransportTest, OpeningASecondSongWhileOneIsPlayingStopsItFirst) {
     waitMs(200);
     open(song(QStringLiteral("second.wav"), 10.0));
     EXPECT_FALSE(form->StopBtn->enabled());
-    EXPECT_TRUE(form->NotPlaying);
+    EXPECT_FALSE(form->State.playing());
     EXPECT_EQ(form->Timer1->interval(), 0);
     EXPECT_EQ(form->SongName->caption(), QStringLiteral(" second"));
     EXPECT_EQ(form->PlayTimeMSTotal->caption(), QStringLiteral("100"));
