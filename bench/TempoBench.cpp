@@ -11,40 +11,22 @@
 #include <vector>
 
 #include "Channel.h"
+#include "tests/support/GeneratedDecoder.h"
 
 namespace {
 
 constexpr int kRate = 44100;
 
 // Ten minutes of a chord that changes every second, generated rather than decoded.
-class ChordDecoder : public engine::Decoder {
-public:
-    int sampleRate() const override { return kRate; }
-    int channels() const override { return 2; }
-    std::int64_t lengthFrames() const override { return 600LL * kRate; }
-    DWORD channelType() const override { return BASS_CTYPE_STREAM; }
-    std::size_t read(float* out, std::size_t frames) override {
-        const std::size_t n =
-            std::min<std::size_t>(frames, static_cast<std::size_t>(lengthFrames() - position_));
-        for (std::size_t i = 0; i < n; ++i) {
-            const double t = static_cast<double>(position_ + static_cast<std::int64_t>(i)) / kRate;
+std::unique_ptr<fixtures::GeneratedDecoder> chordSong() {
+    return std::make_unique<fixtures::GeneratedDecoder>(
+        [](double t) {
             const double root = 220.0 + 20.0 * (static_cast<int>(t) % 12);
-            const auto value = static_cast<float>(0.3 * std::sin(2 * M_PI * root * t) +
-                                                  0.2 * std::sin(2 * M_PI * root * 1.5 * t));
-            out[2 * i] = value;
-            out[2 * i + 1] = value;
-        }
-        position_ += static_cast<std::int64_t>(n);
-        return n;
-    }
-    bool seek(std::int64_t frame) override {
-        position_ = frame;
-        return true;
-    }
-
-private:
-    std::int64_t position_ = 0;
-};
+            return static_cast<float>(0.3 * std::sin(2 * M_PI * root * t) +
+                                      0.2 * std::sin(2 * M_PI * root * 1.5 * t));
+        },
+        600.0, kRate);
+}
 
 double threadSeconds() {
     timespec now{};
@@ -54,7 +36,7 @@ double threadSeconds() {
 
 // Percent of one core that mixing takes at `percent` speed, over `seconds` of sound heard.
 double mixingShare(int percent, double seconds) {
-    engine::Channel channel(1, engine::Channel::Kind::stream, std::make_unique<ChordDecoder>(), 0, kRate);
+    engine::Channel channel(1, engine::Channel::Kind::stream, chordSong(), 0, kRate);
     channel.setTempo(percent / 100.0);
     channel.play();
     const engine::MixSettings plain;

@@ -38,20 +38,6 @@ protected:
         liveSettings() = LiveSettings();
         MainWindowWithPlayer::TearDown();
     }
-    void openWithText(const QString& text, double seconds = 30.0) {
-        open(song(QStringLiteral("Song.wav"), seconds));
-        form->Memo1->setPlainText(text);
-    }
-    QStringList list() const { return form->lineListLines(); }
-    // Paused at an exact time, so tags and the preview take that time.
-    void pausedAt(double seconds) {
-        form->PlayBtnClick();
-        form->PauseBtnClick();
-        const DWORD channel = form->BassdllPlayer1->channel();
-        bassdll::BASS_ChannelSetPosition(
-            channel, bassdll::BASS_ChannelSeconds2Bytes(channel, static_cast<float>(seconds)));
-        form->Clock.restart(std::chrono::steady_clock::now(), seconds);
-    }
     void cursorToLine(int line) {
         QTextCursor cursor(form->Memo1->document()->findBlockByNumber(line));
         cursor.movePosition(QTextCursor::Right);
@@ -69,7 +55,7 @@ protected:
 
 TEST_F(MendingWindow, NudgeKeysMoveTheMarkedTagInTheListThePreviewFollowsAndEachStepUndoes) {
     openWithText(QStringLiteral("One\nTwo\n"));
-    pausedAt(12.3);
+    playPausedAt(12.3);
     form->AddBtnClick();
     ASSERT_EQ(list(), (QStringList{"[00:12.30]One", "Two"}));
     ASSERT_EQ(form->ListBox1->currentRow(), 1) << "the marker moved on to the untagged line";
@@ -181,7 +167,7 @@ TEST_F(MendingWindow, PracticeSpeedStepsByKeysShowsInTheWindowIsKeptAndScalesThe
     // A tag at half speed: the reaction offset is half as much song time.
     liveSettings().setOffsetSwitch(true);
     liveSettings().setOffsetIndex(1);  // "-500"
-    pausedAt(10.0);
+    playPausedAt(10.0);
     form->AddBtnClick();
     EXPECT_EQ(list()[0], QStringLiteral("[00:09.75]A"));
 

@@ -52,26 +52,7 @@ protected:
         MainWindowWithPlayer::TearDown();
     }
 
-    // A song opened and the text pasted into the box.
-    void openWithText(const QString& text, double seconds = 30.0) {
-        open(song(QStringLiteral("Song.wav"), seconds));
-        form->Memo1->setPlainText(text);
-    }
-    QStringList list() const { return form->lineListLines(); }
     int marker() const { return form->ListBox1->currentRow(); }
-    // While paused: the song is moved to an exact time, as a seek would, so tags take that time.
-    void pauseAt(double seconds) {
-        const DWORD channel = form->BassdllPlayer1->channel();
-        bassdll::BASS_ChannelSetPosition(
-            channel, bassdll::BASS_ChannelSeconds2Bytes(channel, static_cast<float>(seconds)));
-        form->Clock.restart(std::chrono::steady_clock::now(), seconds);
-    }
-    // Play, then Pause at an exact time.
-    void playPausedAt(double seconds) {
-        form->PlayBtnClick();
-        form->PauseBtnClick();
-        pauseAt(seconds);
-    }
 
     int promptAnswer = mrCancel;
     QStringList questions;

@@ -8,36 +8,20 @@
 #include <vector>
 
 #include "Channel.h"
+#include "support/GeneratedDecoder.h"
 
 using namespace engine;
 
 namespace {
 
-// A decoder of constant stereo samples.
-class ConstantDecoder : public Decoder {
-public:
-    int sampleRate() const override { return 44100; }
-    int channels() const override { return 2; }
-    std::int64_t lengthFrames() const override { return 44100; }
-    DWORD channelType() const override { return BASS_CTYPE_STREAM; }
-    std::size_t read(float* out, std::size_t frames) override {
-        const std::size_t n = std::min<std::size_t>(frames, static_cast<std::size_t>(44100 - position_));
-        for (std::size_t i = 0; i < 2 * n; ++i) out[i] = 0.8f;
-        position_ += static_cast<std::int64_t>(n);
-        return n;
-    }
-    bool seek(std::int64_t frame) override {
-        position_ = frame;
-        return true;
-    }
-
-private:
-    std::int64_t position_ = 0;
-};
+// A second of constant stereo samples.
+std::unique_ptr<fixtures::GeneratedDecoder> constant() {
+    return std::make_unique<fixtures::GeneratedDecoder>([](double) { return 0.8f; }, 1.0);
+}
 
 std::vector<float> mixOnce(Channel::Kind kind, const MixSettings& settings, double volume = 100,
                            double pan = 0) {
-    Channel channel(1, kind, std::make_unique<ConstantDecoder>(), 0, 44100);
+    Channel channel(1, kind, constant(), 0, 44100);
     channel.fillAhead();
     channel.play();
     channel.setAttributes(std::nullopt, volume, pan);
@@ -74,7 +58,7 @@ TEST(Mixer, ASeekHandsTheMixerTheNewPlaceAtOnce) {
     std::vector<FiredSync> fired;
     std::vector<float> out(2 * 256, 0.0f);
     // A seek waits for nothing else to decode: the very next block mixed is sound from the new place.
-    Channel channel(1, Channel::Kind::stream, std::make_unique<ConstantDecoder>(), 0, 44100);
+    Channel channel(1, Channel::Kind::stream, constant(), 0, 44100);
     channel.fillAhead();
     channel.play();
     channel.render(out.data(), 256, plain, fired);

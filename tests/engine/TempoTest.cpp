@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Channel.h"
+#include "support/GeneratedDecoder.h"
 
 using namespace engine;
 
@@ -15,35 +16,14 @@ namespace {
 
 constexpr int kRate = 44100;
 
-// A sine of `frequency` Hz lasting `seconds`, in stereo.
-class SineDecoder : public Decoder {
-public:
-    SineDecoder(double frequency, double seconds)
-        : frequency_(frequency), length_(static_cast<std::int64_t>(seconds * kRate)) {}
-    int sampleRate() const override { return kRate; }
-    int channels() const override { return 2; }
-    std::int64_t lengthFrames() const override { return length_; }
-    DWORD channelType() const override { return BASS_CTYPE_STREAM; }
-    std::size_t read(float* out, std::size_t frames) override {
-        const std::size_t n = std::min<std::size_t>(frames, static_cast<std::size_t>(length_ - position_));
-        for (std::size_t i = 0; i < n; ++i) {
-            const double t = static_cast<double>(position_ + static_cast<std::int64_t>(i)) / kRate;
-            out[2 * i] = out[2 * i + 1] =
-                static_cast<float>(0.5 * std::sin(2 * std::numbers::pi * frequency_ * t));
-        }
-        position_ += static_cast<std::int64_t>(n);
-        return n;
-    }
-    bool seek(std::int64_t frame) override {
-        position_ = frame;
-        return true;
-    }
-
-private:
-    double frequency_;
-    std::int64_t length_;
-    std::int64_t position_ = 0;
-};
+// A sine of `frequency` Hz lasting `seconds`.
+std::unique_ptr<fixtures::GeneratedDecoder> sine(double frequency, double seconds) {
+    return std::make_unique<fixtures::GeneratedDecoder>(
+        [frequency](double t) {
+            return static_cast<float>(0.5 * std::sin(2 * std::numbers::pi * frequency * t));
+        },
+        seconds, kRate);
+}
 
 // Plays the channel to its end as the mixer would, keeping the left side of what it made.
 std::vector<float> playToEnd(Channel& channel, std::size_t mostFrames) {
@@ -83,7 +63,7 @@ double strongestFrequency(const std::vector<float>& samples, std::size_t from, s
 }  // namespace
 
 TEST(Tempo, HalfSpeedKeepsThePitchLastsTwiceAsLongAndCountsSongTime) {
-    Channel channel(1, Channel::Kind::stream, std::make_unique<SineDecoder>(440.0, 2.0), 0, kRate);
+    Channel channel(1, Channel::Kind::stream, sine(440.0, 2.0), 0, kRate);
     channel.setTempo(0.5);
     const std::vector<float> heard = playToEnd(channel, 10 * kRate);
 
@@ -95,7 +75,7 @@ TEST(Tempo, HalfSpeedKeepsThePitchLastsTwiceAsLongAndCountsSongTime) {
 }
 
 TEST(Tempo, TheMixedPositionMovesAtTheSpeedAndTheLatencyIsCountedInSongTime) {
-    Channel channel(1, Channel::Kind::stream, std::make_unique<SineDecoder>(440.0, 10.0), 0, kRate);
+    Channel channel(1, Channel::Kind::stream, sine(440.0, 10.0), 0, kRate);
     channel.setTempo(0.75);
     const MixSettings plain;
     std::vector<FiredSync> fired;
@@ -111,7 +91,7 @@ TEST(Tempo, TheMixedPositionMovesAtTheSpeedAndTheLatencyIsCountedInSongTime) {
 }
 
 TEST(Tempo, BackAtFullSpeedAfterASeekTheStretchIsLeftOut) {
-    Channel channel(1, Channel::Kind::stream, std::make_unique<SineDecoder>(440.0, 3.0), 0, kRate);
+    Channel channel(1, Channel::Kind::stream, sine(440.0, 3.0), 0, kRate);
     channel.setTempo(0.5);
     const MixSettings plain;
     std::vector<FiredSync> fired;

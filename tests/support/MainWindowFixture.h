@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -65,6 +67,26 @@ protected:
     void open(const QString& path) {
         answer = path;
         form->OpenBtnClick();
+    }
+    // A song opened and the text pasted into the box.
+    void openWithText(const QString& text, double seconds = 30.0) {
+        open(song(QStringLiteral("Song.wav"), seconds));
+        form->Memo1->setPlainText(text);
+    }
+    QStringList list() const { return form->lineListLines(); }
+    // While paused: the song is moved to an exact time, as a seek would, so tags and the preview
+    // take that time.
+    void pauseAt(double seconds) {
+        const DWORD channel = form->BassdllPlayer1->channel();
+        bassdll::BASS_ChannelSetPosition(
+            channel, bassdll::BASS_ChannelSeconds2Bytes(channel, static_cast<float>(seconds)));
+        form->Clock.restart(std::chrono::steady_clock::now(), seconds);
+    }
+    // Play, then Pause at an exact time.
+    void playPausedAt(double seconds) {
+        form->PlayBtnClick();
+        form->PauseBtnClick();
+        pauseAt(seconds);
     }
     bool looksLike(TOutlookBtn& button, const char* image, bool enabled) {
         return button.enabled() == enabled &&
