@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -147,6 +148,20 @@ QString decodeNarrowText(const QByteArray& bytes) {
     return text;
 }
 
+QString decodeLyricsText(const QByteArray& bytes) {
+    // Files saved as "Unicode" by Windows editors are UTF-16 with a byte-order mark; without one,
+    // the text is narrow.
+    const bool littleEndian = bytes.startsWith("\xFF\xFE");
+    if (!littleEndian && !bytes.startsWith("\xFE\xFF")) return decodeNarrowText(bytes);
+    QStringDecoder decoder(littleEndian ? QStringDecoder::Utf16LE : QStringDecoder::Utf16BE,
+                           QStringDecoder::Flag::Stateless);
+    const qsizetype whole = (bytes.size() - 2) / 2 * 2;
+    QString text = decoder.decode(QByteArrayView(bytes).sliced(2, whole));
+    // A last odd byte is half a character: what a torn file ends with, shown as one replacement.
+    if (bytes.size() % 2 != 0) text += QChar(QChar::ReplacementCharacter);
+    return text;
+}
+
 QString readLyricsFile(const QString& path) {
     // Opened without waiting and checked before reading: a FIFO or a device under the lyrics file's
     // name would block the open or the read.
@@ -164,7 +179,7 @@ QString readLyricsFile(const QString& path) {
     }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) throw errors::EFOpenError(path, file.errorString());
-    QString text = decodeNarrowText(bytes);
+    QString text = decodeLyricsText(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;

@@ -34,6 +34,9 @@ void writeLyricsFile(const QString& path, const QStringList& lines);
 // decoded as such and every other byte as Windows-1252.
 QString decodeNarrowText(const QByteArray& bytes);
 
+// The text of a lyrics file: UTF-16 (little or big endian) after its byte-order mark, else narrow.
+QString decodeLyricsText(const QByteArray& bytes);
+
 // The text of a lyrics file with its line ends (CR LF, lone CR, lone LF) made "\n".
 // Throws errors::EFOpenError when the file exists but cannot be read, or is no regular file.
 QString readLyricsFile(const QString& path);

@@ -1,15 +1,28 @@
 #include "PreviewIndex.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "TimeTags.h"
 
 QString buildPreviewIndex(const QStringList& lines) {
+    // A positive file offset shows every line that much earlier; no time goes below the start.
+    const int offset = static_cast<int>(std::lround(fileOffsetMilliseconds(lines).value_or(0) / 10.0));
+    const auto keyOf = [offset](int hundredths) {
+        return QLatin1Char('[') + QString::number(std::max(0, hundredths - offset)) + QLatin1Char(']');
+    };
     QString index;
     QString key;
     for (const QString& line : lines) {
-        if (const std::optional<int> time = tagTime(line)) {
-            key = QLatin1Char('[') + QString::number(*time) + QLatin1Char(']');
+        const LeadingTags tags = leadingTags(line);
+        const QString text = lineText(line);
+        if (tags.times.empty()) {
+            index += key + text + kPreviewEndMark;
+            continue;
         }
-        index += key + lineText(line) + kPreviewEndMark;
+        // A line sung several times has an entry for each time; lines below it carry its first.
+        key = keyOf(tags.times.front());
+        for (const int time : tags.times) index += keyOf(time) + text + kPreviewEndMark;
     }
     return index;
 }

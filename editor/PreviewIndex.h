@@ -9,8 +9,9 @@
 
 inline const QString kPreviewEndMark = QStringLiteral("[~E]");
 
-// Builds the index from the line list. Lines that do not start with a time tag (ID lines such as
-// "[ti:Title]" included) carry the key above them.
+// Builds the index from the line list. A line with several time tags has an entry for each; lines
+// that do not start with a time tag (ID lines such as "[ti:Title]" included) carry the key above
+// them. An "[offset:±ms]" line shifts every key (a positive offset shows lines earlier).
 QString buildPreviewIndex(const QStringList& lines);
 
 // The text to show when the play time went from `fromHundredths` (inclusive) to `toHundredths`

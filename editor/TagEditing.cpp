@@ -36,14 +36,29 @@ int shiftAllTags(QStringList& lines, int milliseconds) {
     const int hundredths = static_cast<int>(std::lround(milliseconds / 10.0));
     int changed = 0;
     for (QString& line : lines) {
-        const std::optional<int> time = tagTime(line);
-        if (!time) continue;
-        const int moved = std::max(0, *time + hundredths);
-        if (moved == *time) continue;
-        line = retagged(line, moved);
+        const LeadingTags tags = leadingTags(line);
+        QString moved;
+        bool moves = false;
+        for (const int time : tags.times) {
+            const int shifted = std::max(0, time + hundredths);
+            moves = moves || shifted != time;
+            moved += timeTag(shifted);
+        }
+        if (!moves) continue;
+        // Every tag of a line sung several times moves, written as the program writes tags.
+        line = moved + line.mid(tags.length);
         ++changed;
     }
     return changed;
+}
+
+bool applyFileOffset(QStringList& lines) {
+    const std::optional<int> offset = fileOffsetMilliseconds(lines);
+    if (!offset) return false;
+    // A positive offset shows the lines earlier: their tags move earlier by it.
+    shiftAllTags(lines, -*offset);
+    lines.removeIf([](const QString& line) { return fileOffsetMilliseconds({line}).has_value(); });
+    return true;
 }
 
 double replayStart(const QStringList& lines, int row, double leadIn) {

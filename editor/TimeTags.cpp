@@ -13,9 +13,18 @@ const QRegularExpression& playTimePattern() {
     return pattern;
 }
 
-// A time tag at the start of a line.
+// A time tag, as other tools write them: minutes ":" seconds, then a fraction of one to three digits
+// after "." (or ":", read leniently) or none; or hours ":" minutes ":" seconds "." fraction.
 const QRegularExpression& tagPattern() {
-    static const QRegularExpression pattern(QStringLiteral("^\\[(\\d{2,}):(\\d{2})\\.(\\d{2})\\]"));
+    static const QRegularExpression pattern(
+        QStringLiteral("\\G\\[(\\d{1,9}):(\\d{1,2})(?:([.:])(\\d{1,3}))?(?:\\.(\\d{1,3}))?\\]"));
+    return pattern;
+}
+
+// The file's own shift of every shown time: "[offset:" then milliseconds with an optional sign.
+const QRegularExpression& offsetPattern() {
+    static const QRegularExpression pattern(QStringLiteral("^\\[offset:\\s*([+-]?\\d{1,9})\\s*\\]"),
+                                            QRegularExpression::CaseInsensitiveOption);
     return pattern;
 }
 
@@ -87,19 +96,62 @@ QString blankLineText(double pressSeconds) {
     return timeTag(tagHundredths(pressSeconds, 0)) + QLatin1Char(' ');
 }
 
+std::optional<ReadTag> readTimeTag(const QString& line, qsizetype from) {
+    const auto match = tagPattern().match(line, from, QRegularExpression::NormalMatch,
+                                          QRegularExpression::AnchorAtOffsetMatchOption);
+    if (!match.hasMatch()) return std::nullopt;
+    const bool hoursForm = match.hasCaptured(5);
+    // The hours form has a third field after a colon; a fraction after it needs that colon.
+    if (hoursForm && (match.captured(3) != QLatin1String(":") || match.capturedLength(4) > 2))
+        return std::nullopt;
+    const qlonglong first = match.captured(1).toLongLong();
+    const int second = match.captured(2).toInt();
+    qlonglong minutes = first;
+    int seconds = second;
+    QString fraction = match.captured(4);
+    if (hoursForm) {
+        if (second >= 60) return std::nullopt;
+        minutes = first * 60 + second;
+        seconds = match.captured(4).toInt();
+        fraction = match.captured(5);
+    }
+    if (seconds >= 60 || minutes > kLargestMinutes) return std::nullopt;
+    // A fraction counts by its digits: ".5" is half a second, ".500" too; thousandths round to the
+    // nearest hundredth.
+    int hundredths = 0;
+    if (fraction.size() == 1) hundredths = fraction.toInt() * 10;
+    if (fraction.size() == 2) hundredths = fraction.toInt();
+    if (fraction.size() == 3) hundredths = (fraction.toInt() + 5) / 10;
+    const qlonglong time = minutes * 6000 + seconds * 100 + hundredths;
+    return ReadTag{static_cast<int>(time), static_cast<int>(match.capturedLength())};
+}
+
 int tagLength(const QString& line) {
-    const auto match = tagPattern().match(line);
-    if (!match.hasMatch()) return 0;
-    bool ok = false;
-    if (match.captured(1).toLongLong(&ok) > kLargestMinutes || !ok) return 0;
-    return static_cast<int>(match.capturedLength());
+    const std::optional<ReadTag> tag = readTimeTag(line, 0);
+    return tag ? tag->length : 0;
 }
 
 std::optional<int> tagTime(const QString& line) {
-    const auto match = tagPattern().match(line);
-    if (!match.hasMatch() || tagLength(line) == 0) return std::nullopt;
-    const qlonglong minutes = match.captured(1).toLongLong();
-    return static_cast<int>(minutes * 6000 + match.captured(2).toInt() * 100 + match.captured(3).toInt());
+    const std::optional<ReadTag> tag = readTimeTag(line, 0);
+    if (!tag) return std::nullopt;
+    return tag->hundredths;
+}
+
+LeadingTags leadingTags(const QString& line) {
+    LeadingTags tags;
+    while (const std::optional<ReadTag> tag = readTimeTag(line, tags.length)) {
+        tags.times.push_back(tag->hundredths);
+        tags.length += tag->length;
+    }
+    return tags;
+}
+
+std::optional<int> fileOffsetMilliseconds(const QStringList& lines) {
+    for (const QString& line : lines) {
+        const auto match = offsetPattern().match(line);
+        if (match.hasMatch()) return match.captured(1).toInt();
+    }
+    return std::nullopt;
 }
 
 bool isIdLine(const QString& line) {
@@ -107,7 +159,7 @@ bool isIdLine(const QString& line) {
 }
 
 QString lineText(const QString& line) {
-    if (const int length = tagLength(line)) return line.mid(length);
+    if (const qsizetype length = leadingTags(line).length) return line.mid(length);
     const qsizetype close = line.indexOf(QLatin1Char(']'));
     return close < 0 ? line : line.mid(close + 1);
 }

@@ -111,6 +111,7 @@ public:
     QAction* Undo1 = nullptr;
     QAction* Redo1 = nullptr;
     QAction* ShiftAllTags1 = nullptr;
+    QAction* ApplyOffset1 = nullptr;
     QMenu* Play1 = nullptr;
     QAction* PlayPause1 = nullptr;
     QAction* Stop1 = nullptr;
@@ -176,6 +177,8 @@ public:
     void NudgeTagClick(int hundredths);
     void ShiftAllTagsClick();
     void shiftAllTagsBy(int milliseconds);
+    // Bakes the lyrics' "[offset:±ms]" line into every tag and removes it (Edit > Apply Offset).
+    void ApplyOffsetClick();
     void ReplayClick();
     void replayRow(int row);
     // Practice speed in percent, one of kPracticeSpeeds; kept in the settings.
@@ -224,6 +227,9 @@ private:
     void replayFrom(double seconds, int markRow);
     // After a tag moved: the preview index is built again and the preview shows the line heard now.
     void showPreviewAfterTagEdit();
+    // Applies `change` to every line of the shown lyrics (the list or the text box); when it
+    // changed them, they show it, are unsaved and the change is one undo step named `name`.
+    void editEveryLine(const QString& name, const std::function<bool(QStringList&)>& change);
     void updateTaggingKeys();
     void PlayOrPauseByKey();
     // Moves the song by whole seconds as a scroll of the position bar would.

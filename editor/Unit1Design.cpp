@@ -279,6 +279,7 @@ void TForm1::createMenu() {
     Edit1->addAction(Redo1);
     Edit1->addSeparator();
     ShiftAllTags1 = Edit1->addAction(QStringLiteral("&Shift All Tags..."));
+    ApplyOffset1 = Edit1->addAction(QStringLiteral("Apply &Offset"));
     createPlayMenu();
     Help1 = menuBar()->addMenu(QStringLiteral("Help"));
     About1 = Help1->addAction(QStringLiteral("About..."));

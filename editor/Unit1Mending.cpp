@@ -118,6 +118,7 @@ void TForm1::bindMendingHandlers() {
         onTriggered(speed, [this, speed] { SetPracticeSpeed(speed->data().toInt()); });
     }
     onTriggered(ShiftAllTags1, [this] { ShiftAllTagsClick(); });
+    onTriggered(ApplyOffset1, [this] { ApplyOffsetClick(); });
     connect(ListBox1, &QListWidget::itemDoubleClicked, this,
             reportingFailures(std::function<void()>([this] { replayRow(ListBox1->currentRow()); })));
 }
@@ -168,16 +169,33 @@ void TForm1::ShiftAllTagsClick() {
 }
 
 void TForm1::shiftAllTagsBy(int milliseconds) {
+    editEveryLine(QStringLiteral("Shift All Tags"),
+                  [milliseconds](QStringList& lines) { return shiftAllTags(lines, milliseconds) > 0; });
+}
+
+void TForm1::ApplyOffsetClick() {
+    editEveryLine(QStringLiteral("Apply Offset"), applyFileOffset);
+}
+
+void TForm1::editEveryLine(const QString& name, const std::function<bool(QStringList&)>& change) {
     const LyricsState before = shownLyrics();
     if (lineListShown()) {
         QStringList lines = lineListLines();
-        if (shiftAllTags(lines, milliseconds) == 0) return;
-        for (int i = 0; i < lines.size(); ++i) {
-            if (ListBox1->item(i)->text() != lines[i]) ListBox1->item(i)->setText(lines[i]);
+        if (!change(lines)) return;
+        if (lines.size() == ListBox1->count()) {
+            for (int i = 0; i < lines.size(); ++i) {
+                if (ListBox1->item(i)->text() != lines[i]) ListBox1->item(i)->setText(lines[i]);
+            }
+        } else {
+            // Lines go from the head of the lyrics (an offset line): the marker stays on its line.
+            const int row = ListBox1->currentRow() - (ListBox1->count() - static_cast<int>(lines.size()));
+            ListBox1->clear();
+            ListBox1->addItems(lines);
+            if (!lines.isEmpty()) markLine(std::clamp(row, 0, static_cast<int>(lines.size()) - 1));
         }
     } else {
         QStringList lines = Memo1->toPlainText().split(QLatin1Char('\n'));
-        if (shiftAllTags(lines, milliseconds) == 0) return;
+        if (!change(lines)) return;
         const int position = Memo1->textCursor().position();
         {
             ProgramEdit edit(*this);
@@ -188,7 +206,7 @@ void TForm1::shiftAllTagsBy(int milliseconds) {
         Memo1->setTextCursor(cursor);
     }
     MarkLyricsChanged();
-    recordLyricsChange(QStringLiteral("Shift All Tags"), LyricsChange::Kind::tagging, before);
+    recordLyricsChange(name, LyricsChange::Kind::tagging, before);
     showPreviewAfterTagEdit();
 }
 

@@ -124,6 +124,27 @@ TEST_F(MendingWindow, ShiftAllTagsMovesEveryTagInOneUndoStepAndACancelChangesNot
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[ti:T]\n[00:01.25]A\n[00:10.25]B\nC\n"));
 }
 
+TEST_F(MendingWindow, ApplyOffsetBakesTheOffsetLineIntoEveryTagInOneUndoStep) {
+    openWithText(QStringLiteral("[ti:T]\n[offset:+500]\n[00:01.00]A\n[00:10.00][00:20.00]B\n"));
+    form->PlayBtnClick();
+    const QStringList before = list();
+    form->ListBox1->setCurrentRow(2);
+    form->ApplyOffset1->trigger();
+    EXPECT_EQ(list(), (QStringList{"[ti:T]", "[00:00.50]A", "[00:09.50][00:19.50]B"}));
+    EXPECT_EQ(form->ListBox1->currentRow(), 1) << "the marker stays on its line";
+    EXPECT_TRUE(form->State.unsaved());
+    key(form->ListBox1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(list(), before) << "one step";
+
+    // Without an offset line there is nothing to apply, and nothing is recorded.
+    form->StopBtnClick();
+    form->Memo1->setPlainText(QStringLiteral("[00:01.00]A\n"));
+    const int steps = form->State.history().count();
+    form->ApplyOffset1->trigger();
+    EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[00:01.00]A\n"));
+    EXPECT_EQ(form->State.history().count(), steps);
+}
+
 TEST_F(MendingWindow, ReplayPlaysFromTwoSecondsBeforeTheMarkedLinesTag) {
     openWithText(QStringLiteral("[00:01.00]A\n[00:12.34]B\nC\n"));
     // Stopped, in the text box: the line under the cursor, an untagged one, plays from the tag above.
