@@ -238,6 +238,19 @@ double TBassdllPlayer::AudiblePosition() {
                              Channel, bassdll::BASS_ChannelGetPosition(Channel))));
 }
 
+SongTags TBassdllPlayer::Tags() {
+    if (Channel == 0) return {};
+    if (ChannelKind == kindMusic) {
+        SongTags tags;
+        if (const char* name = bassdll::BASS_MusicGetName(Channel))
+            tags.title = QString::fromUtf8(name).trimmed();
+        return tags;
+    }
+    SongTags tags = tagsFromKeyValueList(bassdll::BASS_StreamGetTags(Channel, BASS_TAG_ID3V2));
+    tags = mergedTags(tags, tagsFromKeyValueList(bassdll::BASS_StreamGetTags(Channel, BASS_TAG_OGG)));
+    return mergedTags(tags, tagsFromId3v1(bassdll::BASS_StreamGetTags(Channel, BASS_TAG_ID3)));
+}
+
 double TBassdllPlayer::ExactSongLength() {
     if (Channel == 0) return 0.0;
     const QWORD bytes = ChannelKind == kindStream ? bassdll::BASS_StreamGetLength(Channel)

@@ -13,6 +13,7 @@
 #include <functional>
 
 #include "QuillonAudio.h"
+#include "SongTags.h"
 #include "platform/system/ScopedHook.h"
 
 enum TPlayerStatus : std::uint8_t { sndStopped, sndPlaying, sndStalled, sndPaused, sndNotLoaded };
@@ -78,6 +79,8 @@ public:
     DWORD LoadFromFile(const QString& FileName);
     // The library's error code of the last LoadFromFile that gave no channel; 0 after one that did.
     int LoadError() const { return loadError_; }
+    // The loaded song's own tags: ID3v2, then Vorbis comments, then ID3v1; a module's title.
+    SongTags Tags();
     std::uint8_t LoadFromResourceName(const char* Name, std::uint8_t Kind);
     void GetSongTimeInfo(std::uint8_t Mode, TBassSongInfo& Info);
     void Play();

@@ -1,6 +1,29 @@
 #include "LineTagging.h"
 
 #include "TimeTags.h"
+#include "WordTiming.h"
+
+namespace {
+
+// A marker on an ID line (clicked there) goes on to the first line that may be tagged; false when
+// there is none from it on.
+bool markTaggableLine(LineList& list) {
+    if (list.marker < 0 || list.marker >= list.lines.size()) list.marker = 0;
+    const int last = static_cast<int>(list.lines.size()) - 1;
+    while (isIdLine(list.lines[list.marker]) && list.marker < last) ++list.marker;
+    return !isIdLine(list.lines[list.marker]);
+}
+
+// On from a tagged line, past empty lines and ID lines, to the last line at the most.
+void moveMarkerOn(LineList& list) {
+    const int last = static_cast<int>(list.lines.size()) - 1;
+    if (list.marker >= last) return;
+    ++list.marker;
+    const auto passed = [&list](int row) { return list.lines[row].isEmpty() || isIdLine(list.lines[row]); };
+    while (passed(list.marker) && list.marker < last) ++list.marker;
+}
+
+}  // namespace
 
 int firstMarkedLine(const QStringList& lines) {
     if (lines.isEmpty()) return -1;
@@ -12,12 +35,8 @@ int firstMarkedLine(const QStringList& lines) {
 
 AddLineOutcome addLine(LineList& list, const QString& tag) {
     AddLineOutcome outcome;
-    if (list.lines.isEmpty()) return outcome;
-    if (list.marker < 0 || list.marker >= list.lines.size()) list.marker = 0;
+    if (list.lines.isEmpty() || !markTaggableLine(list)) return outcome;
     const int last = static_cast<int>(list.lines.size()) - 1;
-    // A marker on an ID line (clicked there) goes on to the first line that may be tagged.
-    while (isIdLine(list.lines[list.marker]) && list.marker < last) ++list.marker;
-    if (isIdLine(list.lines[list.marker])) return outcome;
 
     outcome.tagged = list.marker;
     QString& line = list.lines[list.marker];
@@ -28,17 +47,19 @@ AddLineOutcome addLine(LineList& list, const QString& tag) {
         line = tag + line.mid(tagLength(line));
     }
 
-    if (list.marker < last) {
-        ++list.marker;
-        const auto passed = [&list](int row) {
-            return list.lines[row].isEmpty() || isIdLine(list.lines[row]);
-        };
-        while (passed(list.marker) && list.marker < last) ++list.marker;
-    }
+    moveMarkerOn(list);
 
     const bool restsOnTextAboveTheEnd = !list.lines[list.marker].isEmpty() && list.marker < last;
     outcome.recordChange = tagSet || restsOnTextAboveTheEnd;
     return outcome;
+}
+
+int stampWord(LineList& list, int hundredths, const QString& tag) {
+    if (list.lines.isEmpty() || !markTaggableLine(list)) return -1;
+    const int row = list.marker;
+    const WordStampOutcome outcome = stampNextWord(list.lines[row], hundredths, tag);
+    if (!outcome.stamped || outcome.lineDone) moveMarkerOn(list);
+    return outcome.stamped ? row : -1;
 }
 
 int insertBlankLine(LineList& list, const QString& blankLine) {

@@ -31,6 +31,11 @@ int firstMarkedLine(const QStringList& lines);
 // when only ID lines are left from the marker on.
 AddLineOutcome addLine(LineList& list, const QString& tag);
 
+// Space in word mode: stamps the marked line's next word at `hundredths` (the first word also gives
+// the line `tag`), with the marker on the same lines "Add Line" would take. The marker moves on once
+// the line's last word is stamped, and past a line without words. Returns the stamped line, or -1.
+int stampWord(LineList& list, int hundredths, const QString& tag);
+
 // "Add Blank Line": the blank line goes in at the marker's place and the marker stays with the text
 // it marked. When the marked line already carries a tag no later than the blank line's and only
 // tagged lines follow it (the last line was just tagged), the blank line goes after it instead, so

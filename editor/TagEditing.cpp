@@ -61,6 +61,25 @@ bool applyFileOffset(QStringList& lines) {
     return true;
 }
 
+int insertIdLines(QStringList& lines, const std::vector<IdTag>& tags) {
+    QStringList added;
+    for (const IdTag& tag : tags) {
+        if (tag.value.isEmpty()) continue;
+        const QString start = QLatin1Char('[') + tag.key + QLatin1Char(':');
+        const bool present = std::any_of(lines.begin(), lines.end(), [&start](const QString& line) {
+            return line.startsWith(start, Qt::CaseInsensitive);
+        });
+        if (!present) added << start + tag.value + QLatin1Char(']');
+    }
+    lines = added + lines;
+    return static_cast<int>(added.size());
+}
+
+QString lengthText(double seconds) {
+    const int whole = std::max(0, static_cast<int>(seconds));
+    return twoDigits(whole / 60) + QLatin1Char(':') + twoDigits(whole % 60);
+}
+
 double replayStart(const QStringList& lines, int row, double leadIn) {
     const std::optional<int> owner = tagOwner(lines, row);
     if (!owner) return 0.0;

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 // The line whose tag belongs to `row`: the row itself when it starts with a time tag, else the
 // nearest tagged line above it; nothing when there is none (or `row` is out of range).
@@ -21,6 +22,17 @@ int shiftAllTags(QStringList& lines, int milliseconds);
 // Bakes the lyrics' "[offset:±ms]" into their tags: every tag moves as the offset shows it, and
 // the offset line goes. False (and nothing changed) when there is no offset line.
 bool applyFileOffset(QStringList& lines);
+
+// Puts ID lines "[key:value]" at the top of the lyrics, in the order given, leaving out those with
+// an empty value and those whose key a line already has (without regard to case). Returns how many
+// went in.
+struct IdTag {
+    QString key;
+    QString value;
+};
+int insertIdLines(QStringList& lines, const std::vector<IdTag>& tags);
+// A song length as the "[length:]" ID line gives it: "mm:ss", whole seconds.
+QString lengthText(double seconds);
 
 // Where a replay of `row` starts, in seconds: `leadIn` before the tag of the row's owner, or the
 // song's start when that is earlier or there is no tag above.

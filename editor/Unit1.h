@@ -112,6 +112,8 @@ public:
     QAction* Redo1 = nullptr;
     QAction* ShiftAllTags1 = nullptr;
     QAction* ApplyOffset1 = nullptr;
+    QAction* InsertSongTags1 = nullptr;
+    QAction* WordTiming1 = nullptr;
     QMenu* Play1 = nullptr;
     QAction* PlayPause1 = nullptr;
     QAction* Stop1 = nullptr;
@@ -189,6 +191,16 @@ public:
     // How Shift All Tags asks for its milliseconds: a dialog; tests set their own answer.
     std::function<std::optional<int>()> AskShiftMilliseconds;
 
+    // Word timing (Play > Word timing, Ctrl+W): while it is on, Space stamps the marked line's next
+    // word, Shift+Space the end of its last word, and Backspace takes the line's last stamp back.
+    void SetWordTiming(bool on);
+    bool WordTiming() const { return wordTiming_; }
+    void WordStampClick();
+    void WordEndClick();
+    void RemoveWordStampClick();
+    // File > Insert song tags: the song's artist, title, album and length as ID lines at the top.
+    void InsertSongTagsClick();
+
     // Opens a file dropped on the window or named on the command line, as Open would after its
     // dialog: the save prompt first.
     void openDroppedFile(const QString& path);
@@ -220,6 +232,7 @@ private:
     void createKeyboardShortcuts();
     void createPlayMenu();
     void bindMendingHandlers();
+    void bindWordHandlers();
     void loadPracticeSpeed();
     void applyPracticeSpeed(int percent);
     void showPracticeSpeed();
@@ -253,6 +266,16 @@ private:
     void returnLineList();  // on Stop
     void rebuildPreviewIndex();
     void previewLookup();  // every play-time tick
+    // The preview shows a line's text: as it stands, or with word stamps its words with the one
+    // sung now highlighted (again at every tick).
+    void showPreview(const QString& text);
+    void showSungWord();
+    // The tag "Add Line" makes of the press being handled (its time less the reaction offset).
+    QString tagOfPress();
+    QString previewText_;
+    bool previewHasWords_ = false;
+    int previewOffset_ = 0;  // the lyrics' "[offset:]" in hundredths
+    bool wordTiming_ = false;
     // The preview shows tags from this time on (hundredths): the play time at the last rebuild or
     // seek, then just after the previous tick's.
     int previewFrom_ = 0;
@@ -313,6 +336,7 @@ private:
     QShortcut* AddBlankLineKey = nullptr;
     QShortcut* SeekBackKey = nullptr;
     QShortcut* SeekForwardKey = nullptr;
+    QShortcut* RemoveWordStampKey = nullptr;
 
     // A dropped file's drag, seen by the window or by the text box and list over it.
     bool acceptFileDrag(QDropEvent* event);

@@ -265,6 +265,7 @@ void TForm1::createMenu() {
     Savelyricfile1 = File1->addAction(QStringLiteral("Save lyric file"));
     Savelyricfile1->setShortcut(QKeySequence(QStringLiteral("Ctrl+S")));
     Savelyricfile1->setEnabled(false);
+    InsertSongTags1 = File1->addAction(QStringLiteral("Insert song tags"));
     Settings1 = File1->addAction(QStringLiteral("Settings..."));
     File1->addSeparator();
     Exit1 = File1->addAction(QStringLiteral("Exit"));
@@ -342,4 +343,5 @@ void TForm1::bindHandlers() {
     ListBox1->viewport()->installEventFilter(this);
     createKeyboardShortcuts();
     bindMendingHandlers();
+    bindWordHandlers();
 }

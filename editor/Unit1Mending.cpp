@@ -66,6 +66,8 @@ void TForm1::createPlayMenu() {
     }
     Slower1 = entry(Play1, QStringLiteral("Slo&wer"), QStringLiteral("Ctrl+Down"));
     Faster1 = entry(Play1, QStringLiteral("Fas&ter"), QStringLiteral("Ctrl+Up"));
+    Play1->addSeparator();
+    WordTiming1 = entry(Play1, QStringLiteral("Word t&iming"), QStringLiteral("Ctrl+W"));
 }
 
 void TForm1::bindMendingHandlers() {
@@ -215,7 +217,7 @@ void TForm1::showPreviewAfterTagEdit() {
     rebuildPreviewIndex();
     const int heard = static_cast<int>(std::floor(Clock.latest().value_or(0.0) * 100.0 + 1e-6));
     const std::optional<QString> text = lookUpPreview(PreviewIndex, 0, heard);
-    PreView->setText(text.value_or(QString()));
+    showPreview(text.value_or(QString()));
     previewFrom_ = heard + 1;
 }
 
@@ -247,7 +249,7 @@ void TForm1::replayFrom(double seconds, int markRow) {
     if (!lineListShown() || !State.playing()) PlayBtnClick();
     restartClock(BassdllPlayer1->AudiblePosition());
     rebuildPreviewIndex();
-    PreView->clear();
+    showPreview(QString());
     State.play();
     ScrollBarPos->setValue(static_cast<int>(seconds));
     showHeardTime(seconds);

@@ -132,7 +132,7 @@ void TForm1::AddBtnClick() {
                                    BassdllPlayer1->PracticeSpeed() / 100.0);
     const AddLineOutcome outcome = addLine(list, tag);
     if (outcome.tagged < 0) return;
-    PreView->setText(outcome.preview);
+    showPreview(outcome.preview);
     ListBox1->item(outcome.tagged)->setText(list.lines[outcome.tagged]);
     markLine(list.marker);
     if (outcome.recordChange) MarkLyricsChanged();
@@ -155,14 +155,17 @@ void TForm1::rebuildPreviewIndex() {
 }
 
 void TForm1::DoLyricsTextClick() {
-    PreviewIndex = buildPreviewIndex(lineListLines());
+    const QStringList lines = lineListLines();
+    PreviewIndex = buildPreviewIndex(lines);
+    previewOffset_ = static_cast<int>(std::lround(fileOffsetMilliseconds(lines).value_or(0) / 10.0));
 }
 
 void TForm1::previewLookup() {
     const int heard = static_cast<int>(std::floor(Clock.latest().value_or(0.0) * 100.0 + 1e-6));
     if (heard < previewFrom_) return;
     if (const std::optional<QString> text = lookUpPreview(PreviewIndex, previewFrom_, heard))
-        PreView->setText(*text);
+        showPreview(*text);
+    showSungWord();
     previewFrom_ = heard + 1;
 }
 
@@ -186,13 +189,23 @@ void TForm1::createKeyboardShortcuts() {
     AddLineKey = shortcut(
         QKeySequence(Qt::Key_Space),
         [this] {
-            if (AddBtn->enabled()) AddBtnClick();
+            if (!AddBtn->enabled()) return;
+            if (wordTiming_) {
+                WordStampClick();
+            } else {
+                AddBtnClick();
+            }
         },
         false);
     AddBlankLineKey = shortcut(
         QKeySequence(Qt::SHIFT | Qt::Key_Space),
         [this] {
-            if (AddBlankBtn->enabled()) OutlookBtn2Click();
+            if (!AddBlankBtn->enabled()) return;
+            if (wordTiming_) {
+                WordEndClick();
+            } else {
+                OutlookBtn2Click();
+            }
         },
         false);
     SeekBackKey = shortcut(
@@ -207,6 +220,7 @@ void TForm1::updateTaggingKeys() {
     for (QShortcut* key : {AddLineKey, AddBlankLineKey, SeekBackKey, SeekForwardKey}) {
         if (key != nullptr) key->setEnabled(lineListShown());
     }
+    if (RemoveWordStampKey != nullptr) RemoveWordStampKey->setEnabled(lineListShown() && wordTiming_);
 }
 
 void TForm1::PlayOrPauseByKey() {

@@ -110,7 +110,7 @@ void TForm1::openAudioFile(const QString& path, OpenConsent consent) {
     showPlayTime(QStringLiteral("00:00.0"));
     PlayTimeMS->setWidth(6);
     PlayTimeMS->setCaption(QStringLiteral("0"));
-    PreView->clear();
+    showPreview(QString());
     State.beginOpen(path);
     showSongName(QFileInfo(path).completeBaseName());
     if (BassdllPlayer1->LoadFromFile(path) == 0) {
@@ -242,7 +242,7 @@ void TForm1::Timer2Timer() {
 
 void TForm1::ScrollBarPosScroll() {
     rebuildPreviewIndex();
-    PreView->clear();
+    showPreview(QString());
     State.beginSeek();
     // The bar has not taken its new position yet.
     showPlayTime(seekDisplay(ScrollBarPos->value()));

@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "PlayerTestSupport.h"
@@ -381,4 +382,53 @@ TEST_F(PlayerTest, FlangerLeavesNoDryStretchInsideTheEngineBlocks) {
         dry += std::fabs(recent[2 * frame] - 0.25f) < 0.002f ? 1 : 0;
     EXPECT_LE(dry, 2u * 180u) << "8,192 frames hold at most two block starts";
     EXPECT_GT(dry, 0u) << "the block starts are there";
+}
+
+TEST_F(PlayerTest, SongTagsComeFromId3v2VorbisCommentsAndTheModulesTitle) {
+    // The mp3 encoder writes the texts it is given as Latin-1 frames, so its title stays ASCII; it is
+    // longer than an ID3v1 block holds, so only the ID3v2 frame has it whole.
+    for (const auto& [format, title] :
+         {std::pair{fixtures::Format::mp3, "A Title Longer Than Thirty Characters"},
+          std::pair{fixtures::Format::ogg, "Grüße"}}) {
+        const QString path = folder.file(format == fixtures::Format::mp3 ? "tagged.mp3" : "tagged.ogg");
+        ASSERT_TRUE(
+            fixtures::writeSineWithTags(path.toStdString(), format, 1.0, {title, "Someone", "An Album"}));
+        ASSERT_NE(player->LoadFromFile(path), 0u) << path.toStdString();
+        const SongTags tags = player->Tags();
+        EXPECT_EQ(tags.title, QString::fromUtf8(title)) << path.toStdString();
+        EXPECT_EQ(tags.artist, QStringLiteral("Someone")) << path.toStdString();
+        EXPECT_EQ(tags.album, QStringLiteral("An Album")) << path.toStdString();
+    }
+    ASSERT_NE(player->LoadFromFile(folder.module("song.mod")), 0u);
+    EXPECT_EQ(player->Tags().title, QStringLiteral("quillon test"));
+    EXPECT_TRUE(player->Tags().artist.isEmpty());
+    const QString wav = folder.file("plain.wav");
+    ASSERT_TRUE(fixtures::writeSine(wav.toStdString(), fixtures::Format::wav, 1.0));
+    ASSERT_NE(player->LoadFromFile(wav), 0u);
+    EXPECT_TRUE(player->Tags().isEmpty());
+}
+
+TEST(SongTags, AnId3v1BlockAndAKeyValueListAreReadAndMerged) {
+    char block[128] = {};
+    std::memcpy(block, "TAG", 3);
+    std::memcpy(block + 3, "Title  ", 7);
+    std::memcpy(block + 33, "Artist", 6);
+    std::memcpy(block + 63,
+                "Gr\xFC\xDF"
+                "e",
+                5);
+    const SongTags v1 = tagsFromId3v1(block);
+    EXPECT_EQ(v1.title, QStringLiteral("Title"));
+    EXPECT_EQ(v1.album, QStringLiteral("Grüße")) << "Latin-1";
+    EXPECT_TRUE(tagsFromId3v1("NOT a tag").isEmpty());
+
+    const char list[] = "title=From List\0ARTIST=\0Album=A\0TITLE=Second\0\0";
+    const SongTags fromList = tagsFromKeyValueList(list);
+    EXPECT_EQ(fromList.title, QStringLiteral("From List")) << "the first value counts, keys in any case";
+    EXPECT_TRUE(fromList.artist.isEmpty());
+    const SongTags merged = mergedTags(fromList, v1);
+    EXPECT_EQ(merged.title, QStringLiteral("From List"));
+    EXPECT_EQ(merged.artist, QStringLiteral("Artist"));
+    EXPECT_EQ(merged.album, QStringLiteral("A"));
+    EXPECT_TRUE(tagsFromKeyValueList(nullptr).isEmpty());
 }

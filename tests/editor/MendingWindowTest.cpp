@@ -18,37 +18,18 @@
 #include "settings/LiveSettings.h"
 #include "settings/RegistryStore.h"
 #include "settings/Utility.h"
-#include "support/MainWindowFixture.h"
+#include "support/ActiveMainWindow.h"
 
 namespace {
 
-class MendingWindow : public MainWindowWithPlayer {
+class MendingWindow : public ActiveMainWindow {
 protected:
-    void SetUp() override {
-        MainWindowWithPlayer::SetUp();
-        liveSettings() = LiveSettings();
-        liveSettings().setOffsetSwitch(false);
-        answerer = std::make_unique<widgets::ScopedMessageBoxAnswerer>(
-            [](QMessageBox&) { return static_cast<int>(mrNo); });
-        form->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    }
-    void TearDown() override {
-        answerer.reset();
-        liveSettings() = LiveSettings();
-        MainWindowWithPlayer::TearDown();
-    }
     void cursorToLine(int line) {
         QTextCursor cursor(form->Memo1->document()->findBlockByNumber(line));
         cursor.movePosition(QTextCursor::Right);
         form->Memo1->setTextCursor(cursor);
         form->Memo1->setFocus();
     }
-    void key(QWidget* target, Qt::Key key, Qt::KeyboardModifiers modifiers) {
-        QTest::keyClick(target, key, modifiers);
-    }
-
-    std::unique_ptr<widgets::ScopedMessageBoxAnswerer> answerer;
 };
 
 }  // namespace
@@ -237,11 +218,11 @@ TEST_F(MendingWindow, ThePlayMenuSitsBeforeHelpAndShowsItsKeys) {
     for (QAction* entry : form->Play1->actions()) {
         if (!entry->isSeparator()) entries << entry->text();
     }
-    EXPECT_EQ(
-        entries,
-        (QStringList{"&Play/Pause\tCtrl+P", "&Stop\tCtrl+.", "&Back 5 s\tCtrl+Left",
-                     "&Forward 5 s\tCtrl+Right", "&Replay Line\tCtrl+R", "Nudge Tag &Earlier\tAlt+Left",
-                     "Nudge Tag &Later\tAlt+Right", "Nudge Tag Earlier (Fine)\tShift+Alt+Left",
-                     "Nudge Tag Later (Fine)\tShift+Alt+Right", "Speed &100 %", "Speed &90 %", "Speed &75 %",
-                     "Speed &60 %", "Speed &50 %", "Slo&wer\tCtrl+Down", "Fas&ter\tCtrl+Up"}));
+    EXPECT_EQ(entries,
+              (QStringList{"&Play/Pause\tCtrl+P", "&Stop\tCtrl+.", "&Back 5 s\tCtrl+Left",
+                           "&Forward 5 s\tCtrl+Right", "&Replay Line\tCtrl+R", "Nudge Tag &Earlier\tAlt+Left",
+                           "Nudge Tag &Later\tAlt+Right", "Nudge Tag Earlier (Fine)\tShift+Alt+Left",
+                           "Nudge Tag Later (Fine)\tShift+Alt+Right", "Speed &100 %", "Speed &90 %",
+                           "Speed &75 %", "Speed &60 %", "Speed &50 %", "Slo&wer\tCtrl+Down",
+                           "Fas&ter\tCtrl+Up", "Word t&iming\tCtrl+W"}));
 }

@@ -50,6 +50,38 @@ inline bool writeSine(const std::string& path, Format format, double seconds, do
     return ok;
 }
 
+// The tags a generated song carries.
+struct SongTagTexts {
+    const char* title;
+    const char* artist;
+    const char* album;
+};
+
+// A stereo sine as writeSine writes it, carrying tags: Vorbis comments in ogg, ID3v2 in mp3 (as
+// libsndfile's encoders write them).
+inline bool writeSineWithTags(const std::string& path, Format format, double seconds,
+                              const SongTagTexts& tags, int rate = 44100) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 2;
+    info.format = sndfileFormat(format);
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) return false;
+    bool ok = sf_set_string(file, SF_STR_TITLE, tags.title) == 0 &&
+              sf_set_string(file, SF_STR_ARTIST, tags.artist) == 0 &&
+              sf_set_string(file, SF_STR_ALBUM, tags.album) == 0;
+    const auto frames = static_cast<std::size_t>(std::llround(seconds * rate));
+    std::vector<float> samples(2 * frames);
+    for (std::size_t i = 0; i < frames; ++i) {
+        samples[2 * i] = samples[2 * i + 1] =
+            static_cast<float>(0.5 * std::sin(2 * M_PI * 440.0 * static_cast<double>(i) / rate));
+    }
+    ok = ok && sf_writef_float(file, samples.data(), static_cast<sf_count_t>(frames)) ==
+                   static_cast<sf_count_t>(frames);
+    sf_close(file);
+    return ok;
+}
+
 // A stereo wav of `seconds` of silence with a click (4 ms of a full square wave) every `spacing`
 // seconds, the first at `spacing`: song times that can be found again in a recording.
 inline bool writeClicks(const std::string& path, double seconds, double spacing, int rate = 44100) {
