@@ -27,15 +27,26 @@ inline int sndfileFormat(Format format) {
     return 0;
 }
 
-// A stereo sine of `seconds`; amplitude 0 writes silence. Returns false when it could not write.
-inline bool writeSine(const std::string& path, Format format, double seconds, double frequency = 440.0,
-                      double amplitude = 0.5, int rate = 44100) {
+// The tags a generated song carries.
+struct SongTagTexts {
+    const char* title;
+    const char* artist;
+    const char* album;
+};
+
+// A stereo sine of `seconds`, with the tags when there are any (Vorbis comments in ogg, ID3v2 in
+// mp3, as libsndfile's encoders write them). Returns false when it could not write.
+inline bool writeSineFile(const std::string& path, Format format, double seconds, double frequency,
+                          double amplitude, int rate, const SongTagTexts* tags) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = 2;
     info.format = sndfileFormat(format);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) return false;
+    bool ok = tags == nullptr || (sf_set_string(file, SF_STR_TITLE, tags->title) == 0 &&
+                                  sf_set_string(file, SF_STR_ARTIST, tags->artist) == 0 &&
+                                  sf_set_string(file, SF_STR_ALBUM, tags->album) == 0);
     const auto frames = static_cast<std::size_t>(std::llround(seconds * rate));
     std::vector<float> samples(2 * frames);
     for (std::size_t i = 0; i < frames; ++i) {
@@ -44,42 +55,22 @@ inline bool writeSine(const std::string& path, Format format, double seconds, do
         samples[2 * i] = value;
         samples[2 * i + 1] = value;
     }
-    const bool ok = sf_writef_float(file, samples.data(), static_cast<sf_count_t>(frames)) ==
-                    static_cast<sf_count_t>(frames);
-    sf_close(file);
-    return ok;
-}
-
-// The tags a generated song carries.
-struct SongTagTexts {
-    const char* title;
-    const char* artist;
-    const char* album;
-};
-
-// A stereo sine as writeSine writes it, carrying tags: Vorbis comments in ogg, ID3v2 in mp3 (as
-// libsndfile's encoders write them).
-inline bool writeSineWithTags(const std::string& path, Format format, double seconds,
-                              const SongTagTexts& tags, int rate = 44100) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = 2;
-    info.format = sndfileFormat(format);
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (file == nullptr) return false;
-    bool ok = sf_set_string(file, SF_STR_TITLE, tags.title) == 0 &&
-              sf_set_string(file, SF_STR_ARTIST, tags.artist) == 0 &&
-              sf_set_string(file, SF_STR_ALBUM, tags.album) == 0;
-    const auto frames = static_cast<std::size_t>(std::llround(seconds * rate));
-    std::vector<float> samples(2 * frames);
-    for (std::size_t i = 0; i < frames; ++i) {
-        samples[2 * i] = samples[2 * i + 1] =
-            static_cast<float>(0.5 * std::sin(2 * M_PI * 440.0 * static_cast<double>(i) / rate));
-    }
     ok = ok && sf_writef_float(file, samples.data(), static_cast<sf_count_t>(frames)) ==
                    static_cast<sf_count_t>(frames);
     sf_close(file);
     return ok;
+}
+
+// A stereo sine of `seconds`; amplitude 0 writes silence.
+inline bool writeSine(const std::string& path, Format format, double seconds, double frequency = 440.0,
+                      double amplitude = 0.5, int rate = 44100) {
+    return writeSineFile(path, format, seconds, frequency, amplitude, rate, nullptr);
+}
+
+// A 440 Hz sine carrying tags.
+inline bool writeSineWithTags(const std::string& path, Format format, double seconds,
+                              const SongTagTexts& tags) {
+    return writeSineFile(path, format, seconds, 440.0, 0.5, 44100, &tags);
 }
 
 // A stereo wav of `seconds` of silence with a click (4 ms of a full square wave) every `spacing`
