@@ -11,7 +11,7 @@ packages=(
   portaudio19-dev libfftw3-dev libsamplerate0-dev libsoundtouch-dev libasound2-dev libpulse-dev pulseaudio pulseaudio-utils
   fonts-wine fonts-dejavu-core
   clang clang-format libclang-rt-14-dev
-  python3 tesseract-ocr xvfb xauth x11-apps x11-utils imagemagick sox libsox-fmt-mp3 openbox xdotool xclip desktop-file-utils
+  nodejs python3 tesseract-ocr xvfb xauth x11-apps x11-utils imagemagick sox libsox-fmt-mp3 openbox xdotool xclip desktop-file-utils
 )
 
 missing=()
@@ -19,6 +19,8 @@ for package in "${packages[@]}"; do
   status=$(dpkg-query -W -f='${Status}' "$package" 2>/dev/null || true)
   [[ "$status" == "install ok installed" ]] || missing+=("$package")
 done
+# npm comes with some builds of nodejs and is a package of its own in Debian's.
+command -v npm >/dev/null 2>&1 || missing+=(npm)
 
 if ((${#missing[@]} == 0)); then
   exit 0
