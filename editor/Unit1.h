@@ -211,6 +211,8 @@ public:
     int AskSaveChanges();
     // The lines that Save writes: the line list's while it is shown, else the text box's.
     QStringList lyricsLines() const;
+    // The text box's displayed lines, a word-timed paragraph kept whole.
+    QStringList textBoxLines() const;
     QStringList lineListLines() const;
     bool lineListShown() const;
 

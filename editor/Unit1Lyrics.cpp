@@ -9,6 +9,7 @@
 #include "LineTagging.h"
 #include "LyricsFile.h"
 #include "Unit1.h"
+#include "WordTiming.h"
 #include "platform/widgets/TextBoxLines.h"
 #include "settings/LiveSettings.h"
 #include "settings/Utility.h"
@@ -18,9 +19,15 @@ QString TForm1::LyricsFilePath() const {
     return ::LyricsFilePath(State.songPath(), settings.lyricsLocationSwitch(), settings.lyricsDirectory());
 }
 
+QStringList TForm1::textBoxLines() const {
+    return withoutEmptyLastLine(rowsKeepingTimedParagraphs(widgets::displayedLines(*Memo1),
+                                                           widgets::displayedLineParagraphs(*Memo1),
+                                                           Memo1->toPlainText().split(QLatin1Char('\n'))));
+}
+
 QStringList TForm1::lyricsLines() const {
     if (lineListShown()) return lineListLines();
-    return withoutEmptyLastLine(widgets::displayedLines(*Memo1));
+    return textBoxLines();
 }
 
 bool TForm1::SaveBtnClick() {

@@ -95,7 +95,7 @@ void TForm1::recordLyricsChange(const QString& name, LyricsChange::Kind kind, co
 void TForm1::fillLineList() {
     ListBox1->clear();
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    ListBox1->addItems(withoutEmptyLastLine(widgets::displayedLines(*Memo1)));
+    ListBox1->addItems(textBoxLines());
     State.takeLines();
     if (ListBox1->count() > 0) markLine(firstMarkedLine(lineListLines()));
 }

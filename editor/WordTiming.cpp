@@ -157,6 +157,20 @@ bool shiftWordStamps(QString& line, int hundredths) {
     return moved;
 }
 
+QStringList rowsKeepingTimedParagraphs(const QStringList& rows, const std::vector<int>& rowParagraphs,
+                                       const QStringList& paragraphs) {
+    QStringList lines;
+    for (qsizetype row = 0; row < rows.size(); ++row) {
+        const int paragraph = row < static_cast<qsizetype>(rowParagraphs.size()) ? rowParagraphs[row] : -1;
+        if (paragraph < 0 || paragraph >= paragraphs.size() || !hasWordStamps(paragraphs[paragraph])) {
+            lines << rows[row];
+        } else if (row == 0 || rowParagraphs[row - 1] != paragraph) {
+            lines << paragraphs[paragraph];
+        }
+    }
+    return lines;
+}
+
 int sungWord(const TimedLine& line, int hundredths) {
     if (line.closing && hundredths >= *line.closing) return -1;
     int sung = -1;

@@ -6,6 +6,7 @@
 // window copies their result into the line list and records the change for undo.
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -48,6 +49,13 @@ bool closeLastWord(QString& line, int hundredths);
 bool removeLastStamp(QString& line);
 // Moves every stamp of the line by `hundredths`, clamped at 0; false when none moved.
 bool shiftWordStamps(QString& line, int hundredths);
+
+// The text box's lines as the line list and the lyrics file take them: its displayed rows (a
+// paragraph wider than the box gives one line per row), except that a paragraph with word stamps
+// stays one line, since a row of it would be a line without its tag. `rowParagraphs` holds the
+// paragraph of each row.
+QStringList rowsKeepingTimedParagraphs(const QStringList& rows, const std::vector<int>& rowParagraphs,
+                                       const QStringList& paragraphs);
 
 // The word sung at `hundredths`: the last one whose stamp it has reached, until the closing stamp;
 // -1 before the first stamp or after the closing one.

@@ -38,6 +38,13 @@ QStringList displayedLines(const QPlainTextEdit& textBox) {
     return lines;
 }
 
+std::vector<int> displayedLineParagraphs(const QPlainTextEdit& textBox) {
+    std::vector<int> paragraphs;
+    forEachDisplayedLine(textBox,
+                         [&paragraphs](const QString&, int number) { paragraphs.push_back(number); });
+    return paragraphs;
+}
+
 int firstDisplayedLineOf(const QPlainTextEdit& textBox, int paragraph) {
     int index = 0;
     int found = -1;

@@ -92,3 +92,14 @@ TEST(WordTiming, ThePreviewHighlightsTheWordSungUntilTheClosingStamp) {
     EXPECT_EQ(shifted, QStringLiteral("[00:01.00]<00:00.00>A <00:00.30>B <00:00.80>")) << "clamped at 0";
     EXPECT_FALSE(shiftWordStamps(shifted, 0));
 }
+
+TEST(WordTiming, AWordTimedParagraphStaysOneLineWhereOthersGiveOneLinePerRow) {
+    const QString timed = QStringLiteral("[00:01.00]<00:01.00>One <00:01.50>two three");
+    const QStringList rows = {"[00:01.00]<00:01.00>One <00:01.50>two", "three", "A long plain", "paragraph",
+                              ""};
+    const QStringList paragraphs = {timed, "A long plain paragraph", ""};
+    EXPECT_EQ(rowsKeepingTimedParagraphs(rows, {0, 0, 1, 1, 2}, paragraphs),
+              (QStringList{timed, "A long plain", "paragraph", ""}));
+    EXPECT_EQ(rowsKeepingTimedParagraphs(rows, {0, 0, 1, 1, 2}, {"no stamps", "A long plain paragraph", ""}),
+              rows);
+}

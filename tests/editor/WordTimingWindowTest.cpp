@@ -2,12 +2,15 @@
 // stamp's time is known), and the song's own tags put in as ID lines.
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QUndoStack>
 
+#include "editor/WordTiming.h"
+#include "platform/widgets/TextBoxLines.h"
 #include "support/ActiveMainWindow.h"
 
 namespace {
@@ -103,4 +106,28 @@ TEST_F(WordTimingWindow, SongTagsGoInAsIdLinesOnceAndUndoInOneStep) {
     EXPECT_EQ(form->Memo1->toPlainText().count(QStringLiteral("[ti:")), 1) << "not twice";
     form->Undo1->trigger();
     EXPECT_EQ(form->Memo1->toPlainText(), QStringLiteral("[ar:Kept]\nFirst line\n"));
+}
+
+TEST_F(WordTimingWindow, AWordTimedLineWiderThanTheTextBoxIsSavedAsOneLine) {
+    const QStringList words =
+        QStringLiteral("these thirteen words will not fit into the narrow text box once they are timed")
+            .split(QLatin1Char(' '));
+    openWithText(words.join(QLatin1Char(' ')) + QLatin1Char('\n'));
+    form->SetWordTiming(true);
+    playPausedAt(1.0);
+    for (int i = 0; i < words.size(); ++i) stampAt(1.0 + 0.25 * i);
+    form->StopBtnClick();
+    ASSERT_GT(widgets::displayedLines(*form->Memo1).size(), 2) << "the timed line wraps in the box";
+    ASSERT_TRUE(form->SaveBtnClick());
+    QFile saved(form->LyricsFilePath());
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = saved.readAll().split('\n');
+    ASSERT_EQ(lines.size(), 2) << "one line and the end of the file";
+    EXPECT_TRUE(lines[0].startsWith("[00:01.00]<00:01.00>these <00:01.25>thirteen"));
+    const QString last =
+        wordStamp(static_cast<int>(100 + 25 * (words.size() - 1))) + QStringLiteral("timed\r");
+    EXPECT_TRUE(lines[0].endsWith(last.toLatin1())) << lines[0].toStdString();
+    // Played again, the list takes it as one line as well.
+    form->PlayBtnClick();
+    EXPECT_EQ(list().size(), 1);
 }
