@@ -3,7 +3,7 @@
 # cannot see: where the window comes up after a restart, a click on the position bar's track while
 # a song plays, the error shown for a file that cannot be played, a song heard on a PulseAudio
 # server (the program's own engine, mapped from memory, on the server's default sink), and tags
-# made with real key presses against a recording of what the server played.
+# and word stamps made with real key presses against a recording of what the server played.
 #   run.sh PATH_TO_QUILLON [PATH_TO_PICKER_PROBE]
 set -u
 program=$(readlink -f "$1")
@@ -265,6 +265,11 @@ if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
   mkdir -p "$work/tags-slow"
   python3 "$(dirname "$0")/tag_timing.py" "$program" "$work/tags-slow" quillon_x11 --presses 6 --bound 0.050 --speed 50
   check "at 50 %: every tag within 50 ms of the song time heard, a nudged line replays from 2 s before it" $?
+  # Word timing by keys: Space the reaction offset after each word's burst is heard, Shift+Space
+  # after the last one ends; the preview highlights the word sung.
+  mkdir -p "$work/words"
+  python3 "$(dirname "$0")/word_timing.py" "$program" "$work/words" quillon_x11 --bound 0.050
+  check "word timing: every word's stamp within 50 ms of its burst, the line's end too, the sung word highlighted" $?
   stop_pulse_server
 else
   echo "skipped: a song heard on a PulseAudio server (pulseaudio or parec missing)"
