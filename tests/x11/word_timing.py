@@ -126,6 +126,10 @@ def main():
             return 1
         time.sleep(1.0)
         xdotool("windowactivate", "--sync", window[0])
+        # The practice speed is kept from run to run: back to full speed (Ctrl+Up stops at 100 %).
+        for _ in range(4):
+            xdotool("key", "--clearmodifiers", "ctrl+Up")
+            time.sleep(0.05)
         xdotool("key", "--clearmodifiers", "ctrl+w")
         recorder = Recorder(options.sink)
         listener = Listener(recorder)
