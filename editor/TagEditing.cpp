@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "TimeTags.h"
+#include "WordTiming.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ int shiftAllTags(QStringList& lines, int milliseconds) {
     int changed = 0;
     for (QString& line : lines) {
         const LeadingTags tags = leadingTags(line);
+        if (tags.times.empty()) continue;
         QString moved;
         bool moves = false;
         for (const int time : tags.times) {
@@ -44,9 +46,12 @@ int shiftAllTags(QStringList& lines, int milliseconds) {
             moves = moves || shifted != time;
             moved += timeTag(shifted);
         }
-        if (!moves) continue;
+        // The words' stamps move with their line.
+        QString words = line.mid(tags.length);
+        const bool wordsMove = shiftWordStamps(words, hundredths);
+        if (!moves && !wordsMove) continue;
         // Every tag of a line sung several times moves, written as the program writes tags.
-        line = moved + line.mid(tags.length);
+        line = (moves ? moved : line.left(tags.length)) + words;
         ++changed;
     }
     return changed;

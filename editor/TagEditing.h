@@ -15,8 +15,9 @@ std::optional<int> tagOwner(const QStringList& lines, int row);
 // the line changed, or nothing when there was no tag to move or it could not move (already 0).
 std::optional<int> nudgeTag(QStringList& lines, int row, int hundredths);
 
-// Moves every line's time tags (all of a line sung several times) by `milliseconds` (rounded to the nearest
-// hundredth), clamped at 00:00.00; ID lines and untagged lines stay. Returns how many lines changed.
+// Moves every line's time tags (all of a line sung several times, and its words' stamps) by `milliseconds`
+// (rounded to the nearest hundredth), clamped at 00:00.00; ID lines and untagged lines stay. Returns how many
+// lines changed.
 int shiftAllTags(QStringList& lines, int milliseconds);
 
 // Bakes the lyrics' "[offset:±ms]" into their tags: every tag moves as the offset shows it, and

@@ -34,3 +34,12 @@ TEST(TagEditing, AReplayStartsTwoSecondsBeforeTheLinesTagOrAtTheStart) {
     EXPECT_DOUBLE_EQ(replayStart(lines, 1), 0.0) << "a tag under 2 s: from the start";
     EXPECT_DOUBLE_EQ(replayStart(lines, 0), 0.0) << "nothing tagged above";
 }
+
+TEST(TagEditing, ShiftingAndApplyingTheOffsetMoveWordStampsWithTheirLine) {
+    QStringList lines = {"[offset:+200]", "[00:10.00]<00:10.00>One <00:10.50>two <00:11.00>",
+                         "[00:00.00]<00:00.10>Early", "untagged <00:05.00>stays"};
+    ASSERT_TRUE(applyFileOffset(lines));
+    EXPECT_EQ(lines, (QStringList{"[00:09.80]<00:09.80>One <00:10.30>two <00:10.80>",
+                                  "[00:00.00]<00:00.00>Early", "untagged <00:05.00>stays"}))
+        << "a line at the start keeps its tag while its word's stamp moves; untagged text is no timed line";
+}
