@@ -39,6 +39,16 @@ QString songTimeText(std::int32_t seconds) {
     return QString::asprintf("%.2d:%.2d", minutes, rest);
 }
 
+bool isTrackerModuleName(const QString& fileName) {
+    const QString name = QFileInfo(fileName).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString extension = dot >= 0 ? name.mid(dot).toUpper() : QString();
+    static const QStringList musicExtensions = {
+        QStringLiteral(".MO3"), QStringLiteral(".IT"),  QStringLiteral(".XM"), QStringLiteral(".S3M"),
+        QStringLiteral(".MTM"), QStringLiteral(".MOD"), QStringLiteral(".UMX")};
+    return musicExtensions.contains(extension);
+}
+
 std::function<void()>& TBassdllPlayer::Terminator() {
     static std::function<void()> terminator;
     return terminator;
@@ -101,14 +111,8 @@ bool TBassdllPlayer::PlaysSilently() {
 
 DWORD TBassdllPlayer::LoadFromFile(const QString& FileName) {
     UnloadChannel();
-    const QString name = QFileInfo(FileName).fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString extension = dot >= 0 ? name.mid(dot).toUpper() : QString();
-    static const QStringList musicExtensions = {
-        QStringLiteral(".MO3"), QStringLiteral(".IT"),  QStringLiteral(".XM"), QStringLiteral(".S3M"),
-        QStringLiteral(".MTM"), QStringLiteral(".MOD"), QStringLiteral(".UMX")};
     const QByteArray path = QFile::encodeName(FileName);
-    if (musicExtensions.contains(extension)) {
+    if (isTrackerModuleName(FileName)) {
         Channel = bassdll::BASS_MusicLoad(0, path.constData(), 0, 0, kMusicFlags, 0);
         MusicBaseSpeed =
             static_cast<std::int32_t>(bassdll::BASS_MusicGetAttribute(Channel, BASS_MUSIC_ATTRIB_SPEED));
@@ -204,6 +208,12 @@ void TBassdllPlayer::Play() {
 
 void TBassdllPlayer::PlayFrom(double seconds) {
     if (Channel == 0) return;
+    SeekTo(seconds);
+    bassdll::BASS_ChannelPlay(Channel, 0);
+}
+
+void TBassdllPlayer::SeekTo(double seconds) {
+    if (Channel == 0) return;
     seconds = std::max(0.0, seconds);
     if (ChannelKind == kindStream) {
         bassdll::BASS_ChannelSetPosition(
@@ -211,7 +221,6 @@ void TBassdllPlayer::PlayFrom(double seconds) {
     } else {
         SetPosition(static_cast<std::uint32_t>(seconds));
     }
-    bassdll::BASS_ChannelPlay(Channel, 0);
 }
 
 void TBassdllPlayer::Stop() {

@@ -26,6 +26,9 @@ struct TBassSongInfo {
 // "02:05" for 125, "-02:05" for -125, "00:05" for -5, "100:00" for 6000, "00:00" for 0.
 QString songTimeText(std::int32_t seconds);
 
+// A file the player loads as a tracker module (by its name's extension, in any case), not as a stream.
+bool isTrackerModuleName(const QString& fileName);
+
 class TBassdllPlayer : public QObject {
     Q_OBJECT
 public:
@@ -46,6 +49,9 @@ public:
     // Plays from a position in song seconds, to the sample (a stream) or the second (a module),
     // whatever the state: a stopped song does not start at its beginning first.
     void PlayFrom(double seconds);
+    // Moves to a position in song seconds as PlayFrom does, leaving the song playing, paused or
+    // stopped as it was.
+    void SeekTo(double seconds);
     float CpuUsage();
     std::uint8_t Volume();
     void SetVolume(std::uint32_t volume);

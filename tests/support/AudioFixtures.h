@@ -96,6 +96,20 @@ inline bool writeClicks(const std::string& path, double seconds, double spacing,
     return ok;
 }
 
+// Interleaved float frames as a 16-bit wav file (a float of ±1 is full scale).
+inline bool writeWav(const std::string& path, int rate, int channels, const std::vector<float>& samples) {
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = channels;
+    info.format = sndfileFormat(Format::wav);
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (file == nullptr) return false;
+    const auto frames = static_cast<sf_count_t>(samples.size() / static_cast<std::size_t>(channels));
+    const bool ok = sf_writef_float(file, samples.data(), frames) == frames;
+    sf_close(file);
+    return ok;
+}
+
 inline std::vector<std::uint8_t> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
