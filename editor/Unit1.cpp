@@ -14,7 +14,9 @@
 #include <QUrl>
 
 #include "SongState.h"
+#include "WaveformLane.h"
 #include "WindowPlacement.h"
+#include "audio/PeakScan.h"
 #include "dialogs/Donation.h"
 #include "dialogs/Settings.h"
 #include "dialogs/Ueber.h"
@@ -163,11 +165,12 @@ void TForm1::FormShow() {
     loadLiveSettings();
     loadVolumeAndPlacement();
     loadPracticeSpeed();
+    loadWaveformShown();
     showOutputState();
 }
 
 void TForm1::FormResize() {
-    ListBox1->resize(Memo1->width(), Memo1->height());
+    layoutLyricsArea();
 }
 
 void TForm1::FormCloseQuery(bool& CanClose) {

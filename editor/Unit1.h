@@ -1,7 +1,7 @@
 #pragma once
 // TForm1: the main window. The lyrics text box and the line list that replaces it while playing,
 // the player panel (display picture, song name and time displays, transport and tagging buttons,
-// position and volume bars, level meters), the preview label and the main menu.
+// position and volume bars, level meters), the waveform lane, the preview label and the main menu.
 //
 // Behaviour sits in the handlers, named after their control and event; later features plug into
 // the hook points named in FormShow and FormCloseQuery.
@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+#include "LaneGeometry.h"
 #include "LyricsHistory.h"
 #include "PlayClock.h"
 #include "WindowState.h"
@@ -28,6 +29,9 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QShortcut;
+class PeakCache;
+class PeakScan;
+class WaveformLane;
 
 namespace widgets {
 class Anchors;
@@ -96,6 +100,7 @@ public:
     QPushButton* DoLyricsText = nullptr;
     QGroupBox* GroupBox2 = nullptr;
     QLabel* PreView = nullptr;
+    WaveformLane* Lane = nullptr;  // between the lyrics and the preview, when View > Waveform is on
     widgets::FileDialog OpenDialog1{widgets::FileDialog::Kind::open};
     widgets::FileDialog SaveDialog1{widgets::FileDialog::Kind::save};
     widgets::IntervalTimer* Timer1 = nullptr;
@@ -114,6 +119,8 @@ public:
     QAction* ApplyOffset1 = nullptr;
     QAction* InsertSongTags1 = nullptr;
     QAction* WordTiming1 = nullptr;
+    QMenu* View1 = nullptr;
+    QAction* Waveform1 = nullptr;
     QMenu* Play1 = nullptr;
     QAction* PlayPause1 = nullptr;
     QAction* Stop1 = nullptr;
@@ -198,6 +205,18 @@ public:
     void WordStampClick();
     void WordEndClick();
     void RemoveWordStampClick();
+    // View > Waveform (Ctrl+Shift+W): the lane shows or hides, taking its height from the lyrics box
+    // (the window keeps its size); the choice is kept in the settings.
+    void SetWaveformShown(bool shown);
+    bool WaveformShown() const;
+    // A click on the lane: the song moves there as a scroll of the position bar moves it (playing or
+    // paused; a stopped song starts from its beginning anyway).
+    void LaneSeek(double seconds);
+    // A marker dragged on the lane: its tag takes the new time, as one step of undo.
+    void LaneRetime(const LaneMarker& marker, int hundredths);
+    // The song's peaks, while a song is open and the lane is shown.
+    const PeakScan* peakScan() const { return peakScan_.get(); }
+
     // File > Insert song tags: the song's artist, title, album and length as ID lines at the top.
     void InsertSongTagsClick();
 
@@ -233,6 +252,23 @@ private:
     void bindHandlers();
     void createKeyboardShortcuts();
     void createPlayMenu();
+    void createViewMenu();
+    void createLane();
+    void bindLaneHandlers();
+    void loadWaveformShown();
+    // The lyrics box (and the line list over it) and the lane share the room above the preview.
+    void layoutLyricsArea();
+    // The peaks of the open song are worked out when the lane is shown and none are.
+    void startPeakScanIfShown();
+    void stopPeakScan();
+    // Tells the lane whether the song plays, and where it is when it does not.
+    void showLanePlaying(bool playing);
+    // Writes one line of the shown lyrics (a row of the list, or a paragraph of the text box,
+    // keeping the text cursor where it was).
+    void writeShownLine(int row, const QString& text);
+    std::unique_ptr<PeakScan> peakScan_;
+    QString peakScanPath_;
+    std::shared_ptr<const PeakCache> peakCache_;
     void bindMendingHandlers();
     void bindWordHandlers();
     void loadPracticeSpeed();

@@ -16,6 +16,7 @@
 #include "SongState.h"
 #include "Unit1.h"
 #include "UsageText.h"
+#include "WaveformLane.h"
 #include "platform/resources/ResourceTable.h"
 #include "platform/widgets/Anchors.h"
 #include "platform/widgets/Application.h"
@@ -114,6 +115,7 @@ void TForm1::createControls() {
     PreView->setGeometry(8, 18, 438, 14);
     PreView->setFont(pixelFont(QStringLiteral("Tahoma"), 12, true));
     setTextColour(PreView, QColor(0, 128, 128));
+    createLane();
 
     GroupBox1 = new QGroupBox(ClientArea);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -281,18 +283,20 @@ void TForm1::createMenu() {
     Edit1->addSeparator();
     ShiftAllTags1 = Edit1->addAction(QStringLiteral("&Shift All Tags..."));
     ApplyOffset1 = Edit1->addAction(QStringLiteral("Apply &Offset"));
+    createViewMenu();
     createPlayMenu();
     Help1 = menuBar()->addMenu(QStringLiteral("Help"));
     About1 = Help1->addAction(QStringLiteral("About..."));
     // The menus in the window's font.
     for (QWidget* menu :
          {static_cast<QWidget*>(menuBar()), static_cast<QWidget*>(File1), static_cast<QWidget*>(Edit1),
-          static_cast<QWidget*>(Play1), static_cast<QWidget*>(Help1)}) {
+          static_cast<QWidget*>(View1), static_cast<QWidget*>(Play1), static_cast<QWidget*>(Help1)}) {
         menu->setFont(font());
     }
-    // Alt+F, Alt+E, Alt+P and Alt+H open the menus; their titles stay as they are.
+    // Alt+F, Alt+E, Alt+V, Alt+P and Alt+H open the menus; their titles stay as they are.
     for (auto [keys, menu] : {std::pair{Qt::ALT | Qt::Key_F, File1}, std::pair{Qt::ALT | Qt::Key_E, Edit1},
-                              std::pair{Qt::ALT | Qt::Key_P, Play1}, std::pair{Qt::ALT | Qt::Key_H, Help1}}) {
+                              std::pair{Qt::ALT | Qt::Key_V, View1}, std::pair{Qt::ALT | Qt::Key_P, Play1},
+                              std::pair{Qt::ALT | Qt::Key_H, Help1}}) {
         auto* opener = new QShortcut(QKeySequence(keys), this);
         connect(opener, &QShortcut::activated, this,
                 [this, menu = menu] { menuBar()->setActiveAction(menu->menuAction()); });
@@ -344,4 +348,5 @@ void TForm1::bindHandlers() {
     createKeyboardShortcuts();
     bindMendingHandlers();
     bindWordHandlers();
+    bindLaneHandlers();
 }

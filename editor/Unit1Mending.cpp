@@ -133,22 +133,13 @@ void TForm1::NudgeTagClick(int hundredths) {
         QStringList lines = lineListLines();
         const std::optional<int> changed = nudgeTag(lines, ListBox1->currentRow(), hundredths);
         if (!changed) return;
-        ListBox1->item(*changed)->setText(lines[*changed]);
+        writeShownLine(*changed, lines[*changed]);
     } else {
         QStringList lines = Memo1->toPlainText().split(QLatin1Char('\n'));
         QTextCursor cursor = Memo1->textCursor();
         const std::optional<int> changed = nudgeTag(lines, cursor.blockNumber(), hundredths);
         if (!changed) return;
-        const int position = cursor.position();
-        {
-            ProgramEdit edit(*this);
-            QTextCursor line(Memo1->document()->findBlockByNumber(*changed));
-            line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-            line.insertText(lines[*changed]);
-        }
-        // The cursor stays where it was, not at the start of the line that changed.
-        cursor.setPosition(std::min(position, Memo1->document()->characterCount() - 1));
-        Memo1->setTextCursor(cursor);
+        writeShownLine(*changed, lines[*changed]);
     }
     MarkLyricsChanged();
     recordLyricsChange(QStringLiteral("Nudge Tag"), LyricsChange::Kind::tagging, before);

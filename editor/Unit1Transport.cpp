@@ -17,6 +17,7 @@
 #include "Transport.h"
 #include "TransportState.h"
 #include "Unit1.h"
+#include "WaveformLane.h"
 #include "platform/system/Errors.h"
 #include "platform/widgets/IntervalTimer.h"
 #include "platform/widgets/PressMoments.h"
@@ -113,6 +114,8 @@ void TForm1::openAudioFile(const QString& path, OpenConsent consent) {
     showPreview(QString());
     State.beginOpen(path);
     showSongName(QFileInfo(path).completeBaseName());
+    // The old song's peaks are of no use now; their work ends before the library opens the new one.
+    stopPeakScan();
     if (BassdllPlayer1->LoadFromFile(path) == 0) {
         // Nothing to play: say so, and leave the window as with no song, the lyrics untouched.
         const int error = BassdllPlayer1->LoadError();
@@ -135,6 +138,8 @@ void TForm1::openAudioFile(const QString& path, OpenConsent consent) {
     restartClock(0.0);
     memoText_ = Memo1->toPlainText();
     State.finishOpen();
+    startPeakScanIfShown();
+    showLanePlaying(false);
     if (lyricsFailure) std::rethrow_exception(lyricsFailure);
 }
 
@@ -164,6 +169,7 @@ void TForm1::PlayBtnClick() {
     rebuildPreviewIndex();
     showLineList();
     State.play();
+    showLanePlaying(true);
 }
 
 void TForm1::PauseBtnClick() {
@@ -173,6 +179,7 @@ void TForm1::PauseBtnClick() {
     observePlayTime();
     applyButtons(buttonsAfter(TransportAction::pause));
     State.pause();
+    showLanePlaying(false);
 }
 
 void TForm1::StopBtnClick() {
@@ -181,6 +188,7 @@ void TForm1::StopBtnClick() {
     applyButtons(buttonsAfter(TransportAction::stop));
     returnLineList();
     State.stop();
+    showLanePlaying(false);
 }
 
 void TForm1::Timer1Timer() {
@@ -254,6 +262,7 @@ void TForm1::ScrollBarPosChange() {
     BassdllPlayer1->SetPosition(static_cast<std::uint32_t>(ScrollBarPos->value()));
     // The new place shows at once, and the preview looks for tags from there on.
     restartClock(ScrollBarPos->value());
+    Lane->showPosition(ScrollBarPos->value());
 }
 
 void TForm1::ScrollBarPosMouseLeave() {

@@ -29,6 +29,8 @@ inline constexpr Setting<std::int32_t> kLeft{"Left", 200};
 inline constexpr Setting<std::int32_t> kHeight{"Height", 625};
 // The practice speed in percent; a value that is no speed of the Play menu plays at 100.
 inline constexpr Setting<std::int32_t> kPracticeSpeed{"PracticeSpeed", 100};
+// The waveform lane under the lyrics (View > Waveform).
+inline constexpr Setting<bool> kShowWaveform{"ShowWaveform", true};
 
 bool read(const Setting<bool>& setting);
 std::int32_t read(const Setting<std::int32_t>& setting);

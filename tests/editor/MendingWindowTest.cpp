@@ -213,7 +213,7 @@ TEST_F(MendingWindow, ShiftClickAndMiddleClickOnThePositionBarJumpThere) {
 TEST_F(MendingWindow, ThePlayMenuSitsBeforeHelpAndShowsItsKeys) {
     QStringList titles;
     for (QAction* menu : form->menuBar()->actions()) titles << menu->text();
-    EXPECT_EQ(titles, (QStringList{"File", "Edit", "Play", "Help"}));
+    EXPECT_EQ(titles, (QStringList{"File", "Edit", "View", "Play", "Help"}));
     QStringList entries;
     for (QAction* entry : form->Play1->actions()) {
         if (!entry->isSeparator()) entries << entry->text();

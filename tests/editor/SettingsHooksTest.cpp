@@ -52,10 +52,10 @@ TEST(SettingsHooks, ShowingReadsTheEightValuesInOrderAndAppliesThem) {
     TForm1 form;
     form.show();
     QApplication::processEvents();
-    // The eight in their order, then the practice speed.
+    // The eight in their order, then the practice speed and the waveform lane's choice.
     EXPECT_EQ(fixture.events,
-              (QStringList{"RecordTimeOffset", "RecordTimeOffsetValue", "LyricsLocation",
-                           "LyricsLocationValue", "Volume", "Top", "Left", "Height", "PracticeSpeed"}));
+              (QStringList{"RecordTimeOffset", "RecordTimeOffsetValue", "LyricsLocation", "LyricsLocationValue",
+                           "Volume", "Top", "Left", "Height", "PracticeSpeed", "ShowWaveform"}));
     EXPECT_FALSE(liveSettings().offsetSwitch());
     EXPECT_EQ(liveSettings().offsetEntryText(), QStringLiteral("-700"));
     EXPECT_TRUE(liveSettings().lyricsLocationSwitch());

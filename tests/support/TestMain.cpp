@@ -26,6 +26,8 @@ public:
         if (mkdtemp(pattern.data()) == nullptr) return;
         path_ = pattern;
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(path_));
+        // The waveform's peaks are cached there too.
+        qputenv("XDG_CACHE_HOME", QByteArray::fromStdString(path_ + "/cache"));
     }
     ~RunSettingsFolder() {
         std::error_code ignored;
@@ -48,7 +50,7 @@ int main(int argc, char** argv) {
         mkdir(dir.constData(), 0700);
         qputenv("XDG_RUNTIME_DIR", dir);
     }
-    // Settings go to a folder of this run's own, never to the user's.
+    // Settings and cached peaks go to a folder of this run's own, never to the user's.
     static RunSettingsFolder settingsFolder;
     ::testing::InitGoogleTest(&argc, argv);
     widgets::Application app(argc, argv);
