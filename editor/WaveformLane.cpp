@@ -45,6 +45,11 @@ WaveformLane::WaveformLane(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     frames_.setInterval(kFrameMs);
     connect(&frames_, &QTimer::timeout, this, [this] { nextFrame(); });
+    filling_.setInterval(kFillMs);
+    connect(&filling_, &QTimer::timeout, this, [this] {
+        if (peaks_ == nullptr || peaks_->finished()) filling_.stop();
+        update();
+    });
 }
 
 void WaveformLane::setPeaks(const PeakScan* peaks, double songSeconds) {
@@ -52,6 +57,11 @@ void WaveformLane::setPeaks(const PeakScan* peaks, double songSeconds) {
     songSeconds_ = songSeconds;
     drag_.reset();
     pressedAt_.reset();
+    if (peaks_ != nullptr) {
+        filling_.start();
+    } else {
+        filling_.stop();
+    }
     update();
 }
 
@@ -171,35 +181,41 @@ void WaveformLane::drawWaveform(QPainter& painter) {
 }
 
 void WaveformLane::drawMarkers(QPainter& painter) {
-    const QFontMetrics metrics(font());
     for (std::size_t i = 0; i < markers_.size(); ++i) {
-        const LaneMarker& marker = markers_[i];
-        const bool dragged = drag_ && drag_->marker == i;
-        const int hundredths = dragged ? drag_->hundredths : marker.hundredths;
-        const double x = view_.xOf(hundredths / 100.0);
-        if (x < -200 || x > width()) continue;
-        const int left = static_cast<int>(std::lround(x));
-        const bool marked = marker.row == markedRow_;
-        // A label runs up to the next marker, so close lines stay readable.
-        double room = width() - x;
-        if (i + 1 < markers_.size()) room = view_.xOf(markers_[i + 1].hundredths / 100.0) - x;
-        const QString text =
-            dragged ? timeTag(hundredths).mid(1).chopped(1) + QLatin1Char(' ') + marker.label : marker.label;
-        const int textRoom = dragged ? 200 : static_cast<int>(std::clamp(room - 5.0, 0.0, 200.0));
-        const QString shown = metrics.elidedText(text, Qt::ElideRight, textRoom);
-        painter.setPen(QPen(kMarker, marked || dragged ? 2 : 1));
-        painter.drawLine(left, 0, left, height() - 1);
-        if (shown.isEmpty()) continue;
-        const QRect band(left + 1, 1, metrics.horizontalAdvance(shown) + 4, kLabelHeight - 1);
-        if (marked || dragged) {
-            painter.fillRect(band, kMarker);
-            painter.setPen(kMarkedText);
-        } else {
-            painter.fillRect(band, kBackground);
-            painter.setPen(kMarker);
-        }
-        painter.drawText(band.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, shown);
+        if (!drag_ || drag_->marker != i) drawMarker(painter, i);
     }
+    // The dragged marker and its time stay on top of the others.
+    if (drag_) drawMarker(painter, drag_->marker);
+}
+
+void WaveformLane::drawMarker(QPainter& painter, std::size_t index) {
+    const QFontMetrics metrics(font());
+    const LaneMarker& marker = markers_[index];
+    const bool dragged = drag_ && drag_->marker == index;
+    const int hundredths = dragged ? drag_->hundredths : marker.hundredths;
+    const double x = view_.xOf(hundredths / 100.0);
+    if (x < -200 || x > width()) return;
+    const int left = static_cast<int>(std::lround(x));
+    const bool marked = marker.row == markedRow_;
+    // A label runs up to the next marker, so close lines stay readable.
+    double room = width() - x;
+    if (index + 1 < markers_.size()) room = view_.xOf(markers_[index + 1].hundredths / 100.0) - x;
+    const QString text =
+        dragged ? timeTag(hundredths).mid(1).chopped(1) + QLatin1Char(' ') + marker.label : marker.label;
+    const int textRoom = dragged ? 200 : static_cast<int>(std::clamp(room - 5.0, 0.0, 200.0));
+    const QString shown = metrics.elidedText(text, Qt::ElideRight, textRoom);
+    painter.setPen(QPen(kMarker, marked || dragged ? 2 : 1));
+    painter.drawLine(left, 0, left, height() - 1);
+    if (shown.isEmpty()) return;
+    const QRect band(left + 1, 1, metrics.horizontalAdvance(shown) + 4, kLabelHeight - 1);
+    if (marked || dragged) {
+        painter.fillRect(band, kMarker);
+        painter.setPen(kMarkedText);
+    } else {
+        painter.fillRect(band, kBackground);
+        painter.setPen(kMarker);
+    }
+    painter.drawText(band.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, shown);
 }
 
 std::optional<std::size_t> WaveformLane::markerAt(double x) const {

@@ -22,6 +22,8 @@ public:
     static constexpr int kHeight = 64;
     // How often the lane moves on while the song plays.
     static constexpr int kFrameMs = 25;
+    // How often the lane shows the peaks' progress while they are worked out.
+    static constexpr int kFillMs = 100;
 
     // The window's side.
     std::function<double()> PlayPosition;        // song seconds heard now, while playing
@@ -62,12 +64,14 @@ private:
     std::optional<std::size_t> markerAt(double x) const;
     void drawWaveform(class QPainter& painter);
     void drawMarkers(class QPainter& painter);
+    void drawMarker(class QPainter& painter, std::size_t index);
 
     const PeakScan* peaks_ = nullptr;
     double songSeconds_ = 0.0;
     LaneView view_;
     bool playing_ = false;
     QTimer frames_;
+    QTimer filling_;  // redraws while the peaks are still being worked out
     std::vector<LaneMarker> markers_;
     QStringList markedLines_;
     int markedRow_ = -1;

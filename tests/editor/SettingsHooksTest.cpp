@@ -53,9 +53,9 @@ TEST(SettingsHooks, ShowingReadsTheEightValuesInOrderAndAppliesThem) {
     form.show();
     QApplication::processEvents();
     // The eight in their order, then the practice speed and the waveform lane's choice.
-    EXPECT_EQ(fixture.events,
-              (QStringList{"RecordTimeOffset", "RecordTimeOffsetValue", "LyricsLocation", "LyricsLocationValue",
-                           "Volume", "Top", "Left", "Height", "PracticeSpeed", "ShowWaveform"}));
+    EXPECT_EQ(fixture.events, (QStringList{"RecordTimeOffset", "RecordTimeOffsetValue", "LyricsLocation",
+                                           "LyricsLocationValue", "Volume", "Top", "Left", "Height",
+                                           "PracticeSpeed", "ShowWaveform"}));
     EXPECT_FALSE(liveSettings().offsetSwitch());
     EXPECT_EQ(liveSettings().offsetEntryText(), QStringLiteral("-700"));
     EXPECT_TRUE(liveSettings().lyricsLocationSwitch());

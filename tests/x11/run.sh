@@ -270,6 +270,11 @@ if command -v pulseaudio >/dev/null && command -v parec >/dev/null; then
   mkdir -p "$work/words"
   python3 "$(dirname "$0")/word_timing.py" "$program" "$work/words" quillon_x11 --bound 0.050
   check "word timing: every word's stamp within 50 ms of its burst, the line's end too, the sung word highlighted" $?
+  # The waveform lane: bursts under its cursor when heard, markers at their tags, a marker dragged
+  # with the mouse and the saved file holding its new time.
+  mkdir -p "$work/lane"
+  python3 "$(dirname "$0")/waveform_lane.py" "$program" "$work/lane" quillon_x11 --bound 0.060
+  check "waveform lane: each burst under the cursor within 60 ms of when it is heard, markers at their tags, a drag saved" $?
   stop_pulse_server
 else
   echo "skipped: a song heard on a PulseAudio server (pulseaudio or parec missing)"

@@ -20,6 +20,7 @@ import time
 import wave
 import struct
 
+from scene import find_window, quit_program, raise_own_priority, start_program
 from tag_timing import RATE, Recorder, xdotool
 
 OFFSET = 0.5
@@ -102,26 +103,15 @@ def main():
     lyrics = os.path.join(options.work, "words.lrc")
     with open(lyrics, "w", newline="") as text:
         text.write("[ti:Words]\r\n" + " ".join(WORDS) + "\r\n")
-    try:
-        os.setpriority(os.PRIO_PROCESS, 0, -10)
-    except OSError:
-        pass
-    ordinary = lambda: os.setpriority(os.PRIO_PROCESS, 0, 0) if os.getpriority(os.PRIO_PROCESS, 0) < 0 else None
-    program = subprocess.Popen([options.program, song], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                               preexec_fn=ordinary)
+    raise_own_priority()
+    program = start_program(options.program, song)
     recorder = None
     plain = highlighted = 0
     grab = None
     shot = os.path.join(options.work, "highlight.png")
     try:
-        window = ""
-        for _ in range(100):
-            window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillon$"],
-                                    capture_output=True, text=True).stdout.split()
-            if window:
-                break
-            time.sleep(0.1)
-        if not window:
+        window = [find_window()]
+        if window[0] is None:
             print("FAILED: the window did not show")
             return 1
         time.sleep(1.0)
@@ -166,10 +156,7 @@ def main():
     finally:
         if recorder is not None and recorder.process.poll() is None:
             recorder.stop()
-        xdotool("key", "--clearmodifiers", "ctrl+q")
-        time.sleep(0.5)
-        if program.poll() is None:
-            program.kill()
+        quit_program(program)
 
     if options.screenshot and os.path.exists(shot):
         subprocess.run(["cp", shot, options.screenshot])
