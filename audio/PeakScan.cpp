@@ -24,8 +24,17 @@ void lowerThisThreadsPriority() {
 
 }  // namespace
 
-PeakScan::PeakScan(const QString& songPath, std::shared_ptr<const PeakCache> cache)
-    : cache_(std::move(cache)), thread_([this, songPath] { work(songPath); }) {}
+PeakScan::PeakScan(const QString& songPath, std::shared_ptr<const PeakCache> cache,
+                   std::function<void()> changed)
+    : cache_(std::move(cache)), changed_(std::move(changed)), thread_([this, songPath] { work(songPath); }) {}
+
+void PeakScan::tell(bool always) {
+    if (!changed_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (!always && now - lastTold_ < kChangeInterval) return;
+    lastTold_ = now;
+    changed_();
+}
 
 PeakScan::~PeakScan() {
     cancel();
@@ -71,6 +80,7 @@ void PeakScan::work(QString songPath) {
                 peaks_ = std::move(*cached);
             }
             outcome_.store(Outcome::fromCache);
+            tell(true);
             return;
         }
     }
@@ -83,6 +93,7 @@ void PeakScan::work(QString songPath) {
         }
     }
     outcome_.store(outcome);
+    tell(true);
 }
 
 PeakScan::Outcome PeakScan::decode(const QString& songPath) {
@@ -124,8 +135,11 @@ PeakScan::Outcome PeakScan::decode(const QString& songPath) {
             peaks_.coarse.shrink_to_fit();
             return peaks_.fine.empty() ? Outcome::unreadable : Outcome::decoded;
         }
-        std::lock_guard lock(mutex_);
-        builder.add(block.data(), got / sizeof(float) / info.chans, peaks_);
+        {
+            std::lock_guard lock(mutex_);
+            builder.add(block.data(), got / sizeof(float) / info.chans, peaks_);
+        }
+        tell(false);
     }
     return Outcome::cancelled;
 }

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -20,7 +21,11 @@ public:
     enum class Outcome { working, fromCache, decoded, unreadable, cancelled };
 
     // Starts the work at once. `cache` may be null: the peaks are then neither looked up nor kept.
-    PeakScan(const QString& songPath, std::shared_ptr<const PeakCache> cache);
+    // `changed` is called on the worker thread when the peaks have grown (at most every
+    // kChangeInterval) and once when the work ends; it must only hand the news on.
+    PeakScan(const QString& songPath, std::shared_ptr<const PeakCache> cache,
+             std::function<void()> changed = {});
+    static constexpr std::chrono::milliseconds kChangeInterval{100};
     // Cancels the work and waits for the thread (a block of decoding at most).
     ~PeakScan();
     PeakScan(const PeakScan&) = delete;
@@ -46,7 +51,11 @@ private:
     void work(QString songPath);
     Outcome decode(const QString& songPath);
 
+    void tell(bool always);
+
     std::shared_ptr<const PeakCache> cache_;
+    std::function<void()> changed_;
+    std::chrono::steady_clock::time_point lastTold_{};
     mutable std::mutex mutex_;
     PeakTable peaks_;
     std::atomic<bool> cancelled_{false};

@@ -103,7 +103,12 @@ void TForm1::startPeakScanIfShown() {
     if (peakScan_ && peakScanPath_ == State.songPath()) return;
     stopPeakScan();
     peakScanPath_ = State.songPath();
-    peakScan_ = std::make_unique<PeakScan>(peakScanPath_, peakCache_);
+    // The lane is drawn again when the peaks grow, through the window's event queue; the scan ends
+    // before the lane goes, and news still queued for a lane that went is dropped with it.
+    WaveformLane* lane = Lane;
+    peakScan_ = std::make_unique<PeakScan>(peakScanPath_, peakCache_, [lane] {
+        QMetaObject::invokeMethod(lane, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+    });
     Lane->setPeaks(peakScan_.get(), BassdllPlayer1->ExactSongLength());
 }
 

@@ -45,11 +45,6 @@ WaveformLane::WaveformLane(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     frames_.setInterval(kFrameMs);
     connect(&frames_, &QTimer::timeout, this, [this] { nextFrame(); });
-    filling_.setInterval(kFillMs);
-    connect(&filling_, &QTimer::timeout, this, [this] {
-        if (peaks_ == nullptr || peaks_->finished()) filling_.stop();
-        update();
-    });
 }
 
 void WaveformLane::setPeaks(const PeakScan* peaks, double songSeconds) {
@@ -57,11 +52,6 @@ void WaveformLane::setPeaks(const PeakScan* peaks, double songSeconds) {
     songSeconds_ = songSeconds;
     drag_.reset();
     pressedAt_.reset();
-    if (peaks_ != nullptr) {
-        filling_.start();
-    } else {
-        filling_.stop();
-    }
     update();
 }
 

@@ -22,8 +22,6 @@ public:
     static constexpr int kHeight = 64;
     // How often the lane moves on while the song plays.
     static constexpr int kFrameMs = 25;
-    // How often the lane shows the peaks' progress while they are worked out.
-    static constexpr int kFillMs = 100;
 
     // The window's side.
     std::function<double()> PlayPosition;        // song seconds heard now, while playing
@@ -32,7 +30,8 @@ public:
     std::function<void(double seconds)> OnSeek;  // a click on the lane
     std::function<void(const LaneMarker& marker, int hundredths)> OnRetime;  // a drag ended
 
-    // The song's peaks (null: none) and its length in seconds (0: unknown).
+    // The song's peaks (null: none) and its length in seconds (0: unknown). The lane draws them
+    // again when update() is called, as the peaks' work tells the window they grew.
     void setPeaks(const PeakScan* peaks, double songSeconds);
     // Playing, the lane follows PlayPosition; otherwise it stays where it is and the wheel scrolls it.
     void setPlaying(bool playing);
@@ -71,7 +70,6 @@ private:
     LaneView view_;
     bool playing_ = false;
     QTimer frames_;
-    QTimer filling_;  // redraws while the peaks are still being worked out
     std::vector<LaneMarker> markers_;
     QStringList markedLines_;
     int markedRow_ = -1;
