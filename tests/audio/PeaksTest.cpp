@@ -188,6 +188,11 @@ TEST_F(PeakScanTest, EveryFormatThePlayerOpensGivesPeaksWhichTheCacheThenHolds) 
     PeakScan again(wav, cache, [&] { ++told; });
     waitFor(again);
     EXPECT_EQ(again.outcome(), PeakScan::Outcome::fromCache);
+    // The news comes just after the outcome.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (told.load() == 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     EXPECT_EQ(told.load(), 1);
     EXPECT_EQ(copyOf(again).fine.size(), 400u);
 
