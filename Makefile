@@ -64,10 +64,12 @@ bench: build
 	$(BUILD_DIR)/bench/quillon-loader-bench
 	$(BUILD_DIR)/bench/quillon-mixer-timing
 	$(BUILD_DIR)/bench/quillon-tempo-bench
+	$(BUILD_DIR)/bench/quillon-peaks-bench
 	bash tests/engine/sound/run.sh $(BUILD_DIR)/tests/engine/quillon_sound_server_check slow
 	bash tests/engine/sound/run.sh $(BUILD_DIR)/tests/engine/quillon_sound_server_check
 	bash bench/tag-timing.sh $(BUILD_DIR)/bin/quillon
 	bash bench/startup-and-idle.sh $(BUILD_DIR)
+	bash bench/waveform-lane.sh $(BUILD_DIR)/bin/quillon
 
 # Fuzzes the engine's stream and music loaders, then the in-memory library loader, each for
 # FUZZ_SECONDS (corpora kept in build-fuzz/corpus and build-fuzz/image-corpus).

@@ -40,21 +40,54 @@ std::uint64_t PeakBuilder::sliceEnd(std::uint64_t slice) const {
     return (slice + 1) * rate_ / PeakTable::kSlicesPerSecond;
 }
 
-void PeakBuilder::add(const float* samples, std::size_t frames, PeakTable& table) {
-    for (std::size_t f = 0; f < frames; ++f) {
-        while (frame_ >= nextSliceStart_) closeSlice(table);
-        const float* frame = samples + f * static_cast<std::size_t>(channels_);
-        for (int c = 0; c < channels_; ++c) {
-            const float value = frame[c];
-            if (!sliceHasFrames_) {
-                low_ = high_ = value;
-                sliceHasFrames_ = true;
-            } else {
-                low_ = std::min(low_, value);
-                high_ = std::max(high_, value);
+namespace {
+
+// The lowest and highest of `count` samples, folded into `low` and `high`. Eight running pairs keep
+// the processor busy where one pair would wait on each comparison: this runs once for every
+// sample of a song, so it must cost little beside decoding it.
+void foldRange(const float* samples, std::size_t count, float& low, float& high) {
+    constexpr std::size_t kLanes = 8;
+    std::size_t i = 0;
+    if (count >= kLanes) {
+        float lows[kLanes];
+        float highs[kLanes];
+        for (std::size_t lane = 0; lane < kLanes; ++lane) lows[lane] = highs[lane] = samples[lane];
+        for (i = kLanes; i + kLanes <= count; i += kLanes) {
+            for (std::size_t lane = 0; lane < kLanes; ++lane) {
+                const float value = samples[i + lane];
+                lows[lane] = value < lows[lane] ? value : lows[lane];
+                highs[lane] = value > highs[lane] ? value : highs[lane];
             }
         }
-        ++frame_;
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            low = std::min(low, lows[lane]);
+            high = std::max(high, highs[lane]);
+        }
+    }
+    for (; i < count; ++i) {
+        low = std::min(low, samples[i]);
+        high = std::max(high, samples[i]);
+    }
+}
+
+}  // namespace
+
+void PeakBuilder::add(const float* samples, std::size_t frames, PeakTable& table) {
+    const auto channels = static_cast<std::size_t>(channels_);
+    std::size_t done = 0;
+    while (done < frames) {
+        while (frame_ >= nextSliceStart_) closeSlice(table);
+        // The frames of this call that belong to the current slice.
+        const std::size_t take =
+            static_cast<std::size_t>(std::min<std::uint64_t>(nextSliceStart_ - frame_, frames - done));
+        const float* first = samples + done * channels;
+        if (!sliceHasFrames_) {
+            low_ = high_ = first[0];
+            sliceHasFrames_ = true;
+        }
+        foldRange(first, take * channels, low_, high_);
+        frame_ += take;
+        done += take;
     }
     while (frame_ >= nextSliceStart_) closeSlice(table);
 }

@@ -14,6 +14,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d /tmp/quillon-startup-XXXXXX)
 source "$here/../tests/support/x11-server.sh"
 source "$here/../tests/support/pulse-server.sh"
+source "$here/figures.sh"
 cleanup() {
   [ -n "${app:-}" ] && kill "$app" 2>/dev/null
   stop_pulse_server
@@ -26,13 +27,6 @@ export XDG_CONFIG_HOME=$work/config QT_QPA_PLATFORM=xcb
 mkdir -p "$XDG_CONFIG_HOME"
 rounds=${STARTUP_ROUNDS:-10}
 
-summary() {  # label, values...: minimum and median
-  local label=$1
-  shift
-  printf '%s\n' "$@" | sort -n | awk -v label="$label" '{ v[NR] = $1 } END {
-    m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-    printf "  %-28s min %7.1f  median %7.1f\n", label, v[1], m }'
-}
 startup_rounds() {  # heading
   local bare=() ours=() value
   for _ in $(seq "$rounds"); do
@@ -45,30 +39,6 @@ startup_rounds() {  # heading
   summary "bare Qt 6 main window" "${bare[@]}"
   summary "Quillon" "${ours[@]}"
 }
-run_nanoseconds() {  # pid: processor time of all its threads so far
-  local total=0 run
-  for stat in /proc/"$1"/task/*/schedstat; do
-    read -r run _ <"$stat" 2>/dev/null && total=$((total + run))
-  done
-  echo "$total"
-}
-cpu_percent() {  # pid, seconds: share of one core over that time
-  local before after
-  before=$(run_nanoseconds "$1")
-  sleep "$2"
-  after=$(run_nanoseconds "$1")
-  awk -v d=$((after - before)) -v s="$2" 'BEGIN { printf "%.3f\n", d / (s * 1e7) }'
-}
-main_window() {
-  for _ in $(seq 60); do
-    local id
-    id=$(xdotool search --onlyvisible --name '^Quillon$' 2>/dev/null | head -1)
-    [ -n "$id" ] && { echo "$id"; return 0; }
-    sleep 0.1
-  done
-  return 1
-}
-
 mkdir -p "$work/none" && chmod 700 "$work/none"
 XDG_RUNTIME_DIR=$work/none HOME=$work/none startup_rounds "no sound server"
 mkdir -p "$work/pulse" && chmod 700 "$work/pulse"

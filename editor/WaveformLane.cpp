@@ -88,7 +88,12 @@ void WaveformLane::hideEvent(QHideEvent* event) {
 }
 
 void WaveformLane::nextFrame() {
-    if (PlayPosition) view_.cursorSeconds = PlayPosition();
+    if (!PlayPosition) return;
+    const double seconds = PlayPosition();
+    // Drawn again once the song has moved by half a pixel: at wide zooms most frames change nothing.
+    const bool moved = std::abs(seconds - view_.cursorSeconds) >= 0.5 * view_.secondsPerPixel();
+    if (!moved) return;
+    view_.cursorSeconds = seconds;
     update();
 }
 
@@ -110,7 +115,6 @@ void WaveformLane::refreshMarkers() {
 void WaveformLane::paintEvent(QPaintEvent*) {
     refreshMarkers();
     QPainter painter(this);
-    painter.fillRect(rect(), kBackground);
     drawWaveform(painter);
     const int cursor = static_cast<int>(std::lround(view_.cursorX()));
     painter.setPen(kCursor);
@@ -121,10 +125,17 @@ void WaveformLane::paintEvent(QPaintEvent*) {
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void WaveformLane::drawWaveform(QPainter& painter) {
-    const int columns = width();
+QImage WaveformLane::renderWave(long long firstColumn, int columns) const {
+    // Column c of the image shows the song from (firstColumn + c) pixels' worth of seconds on.
+    const double secondsPerPixel = view_.secondsPerPixel();
+    const auto timeOf = [&](double column) {
+        return (static_cast<double>(firstColumn) + column) * secondsPerPixel;
+    };
+    QImage image(std::max(columns, 1), std::max(height(), 1), QImage::Format_RGB32);
+    image.fill(kBackground);
+    QPainter painter(&image);
     std::vector<Column> shape(static_cast<std::size_t>(std::max(columns, 0)));
-    const double slicesPerPixel = view_.secondsPerPixel() * PeakTable::kSlicesPerSecond;
+    const double slicesPerPixel = secondsPerPixel * PeakTable::kSlicesPerSecond;
     const bool coarse = slicesPerPixel >= 2.0 * PeakTable::kCoarseFactor;
     const double perEntry = coarse ? PeakTable::kCoarseFactor : 1.0;
     if (peaks_ != nullptr) {
@@ -132,8 +143,8 @@ void WaveformLane::drawWaveform(QPainter& painter) {
             const std::vector<PeakPair>& level = coarse ? table.coarse : table.fine;
             const auto count = static_cast<long long>(level.size());
             for (int x = 0; x < columns; ++x) {
-                const double from = view_.timeAt(x) * PeakTable::kSlicesPerSecond / perEntry;
-                const double to = view_.timeAt(x + 1) * PeakTable::kSlicesPerSecond / perEntry;
+                const double from = timeOf(x) * PeakTable::kSlicesPerSecond / perEntry;
+                const double to = timeOf(x + 1) * PeakTable::kSlicesPerSecond / perEntry;
                 auto first = static_cast<long long>(std::floor(from));
                 auto last = std::max(first + 1, static_cast<long long>(std::floor(to)));
                 if (last <= 0 || first >= count) continue;
@@ -154,20 +165,68 @@ void WaveformLane::drawWaveform(QPainter& painter) {
     const int waveHeight = height() - top - 1;
     const double middle = top + waveHeight / 2.0;
     const double scale = (waveHeight / 2.0 - 1.0) / 32767.0;
+    // Columns outside the song and columns not read yet come in runs, each filled at once; the wave
+    // is one set of lines.
+    enum class Kind { outside, notRead, wave };
+    std::vector<QLine> wave;
+    wave.reserve(static_cast<std::size_t>(std::max(columns, 0)));
+    int runStart = 0;
+    Kind runKind = Kind::wave;
+    const auto endRun = [&](int end) {
+        if (runKind == Kind::outside) painter.fillRect(runStart, 0, end - runStart, height(), kOutsideSong);
+        if (runKind == Kind::notRead)
+            painter.fillRect(runStart, top, end - runStart, waveHeight, kNotYetRead);
+    };
     for (int x = 0; x < columns; ++x) {
-        const double time = view_.timeAt(x + 0.5);
+        const double time = timeOf(x + 0.5);
         const bool inSong = time >= 0.0 && (songSeconds_ <= 0.0 || time < songSeconds_);
         const Column& column = shape[static_cast<std::size_t>(x)];
-        if (!inSong) {
-            painter.fillRect(x, 0, 1, height(), kOutsideSong);
-        } else if (!column.known) {
-            painter.fillRect(x, top, 1, waveHeight, kNotYetRead);
-        } else {
+        const Kind kind = !inSong ? Kind::outside : !column.known ? Kind::notRead : Kind::wave;
+        if (kind != runKind) {
+            endRun(x);
+            runStart = x;
+            runKind = kind;
+        }
+        if (kind == Kind::wave) {
             const int high = static_cast<int>(std::lround(middle - column.high * scale));
             const int low = static_cast<int>(std::lround(middle - column.low * scale));
-            painter.fillRect(x, std::min(high, low), 1, std::max(std::abs(low - high), 1), kWave);
+            wave.emplace_back(x, high, x, std::max(low - 1, high));
         }
     }
+    endRun(columns);
+    painter.setPen(kWave);
+    painter.drawLines(wave.data(), static_cast<int>(wave.size()));
+    return image;
+}
+
+void WaveformLane::drawWaveform(QPainter& painter) {
+    // The wave is drawn for three lane widths around the view and then only moved: while the song
+    // plays, a frame is one copy, not the wave's drawing again.
+    const int columns = width();
+    const double secondsPerPixel = view_.secondsPerPixel();
+    const auto leftColumn = static_cast<long long>(std::floor(view_.leftSeconds() / secondsPerPixel + 0.5));
+    std::size_t slices = 0;
+    bool complete = true;
+    if (peaks_ != nullptr) {
+        complete = peaks_->finished();
+        peaks_->read([&](const PeakTable& table) { slices = table.fine.size(); });
+    }
+    const bool stale = waveCache_.image.isNull() || waveCache_.secondsPerPixel != secondsPerPixel ||
+                       waveCache_.image.height() != height() || waveCache_.peaks != peaks_ ||
+                       waveCache_.slices != slices || waveCache_.complete != complete ||
+                       waveCache_.songSeconds != songSeconds_ || leftColumn < waveCache_.firstColumn ||
+                       leftColumn + columns > waveCache_.firstColumn + waveCache_.image.width();
+    if (stale) {
+        waveCache_.firstColumn = leftColumn - columns;
+        waveCache_.image = renderWave(waveCache_.firstColumn, 3 * columns);
+        waveCache_.secondsPerPixel = secondsPerPixel;
+        waveCache_.peaks = peaks_;
+        waveCache_.slices = slices;
+        waveCache_.complete = complete;
+        waveCache_.songSeconds = songSeconds_;
+    }
+    painter.drawImage(0, 0, waveCache_.image, static_cast<int>(leftColumn - waveCache_.firstColumn), 0,
+                      columns, height());
 }
 
 void WaveformLane::drawMarkers(QPainter& painter) {
@@ -179,7 +238,7 @@ void WaveformLane::drawMarkers(QPainter& painter) {
 }
 
 void WaveformLane::drawMarker(QPainter& painter, std::size_t index) {
-    const QFontMetrics metrics(font());
+    const QFontMetrics metrics = painter.fontMetrics();
     const LaneMarker& marker = markers_[index];
     const bool dragged = drag_ && drag_->marker == index;
     const int hundredths = dragged ? drag_->hundredths : marker.hundredths;

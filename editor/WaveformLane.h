@@ -5,6 +5,7 @@
 // neither the player nor the lyrics: the window gives it the peaks, the play position and the
 // lines, and takes its seeks and retimings.
 
+#include <QImage>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -62,6 +63,8 @@ private:
     // The marker under pixel column `x` (nearest within a few pixels), as an index into markers_.
     std::optional<std::size_t> markerAt(double x) const;
     void drawWaveform(class QPainter& painter);
+    // The background and the wave for `columns` pixel columns from the song's `firstColumn`th.
+    QImage renderWave(long long firstColumn, int columns) const;
     void drawMarkers(class QPainter& painter);
     void drawMarker(class QPainter& painter, std::size_t index);
 
@@ -70,6 +73,16 @@ private:
     LaneView view_;
     bool playing_ = false;
     QTimer frames_;
+    struct WaveCache {
+        QImage image;
+        long long firstColumn = 0;
+        double secondsPerPixel = 0.0;
+        const PeakScan* peaks = nullptr;
+        std::size_t slices = 0;
+        bool complete = false;
+        double songSeconds = 0.0;
+    };
+    WaveCache waveCache_;
     std::vector<LaneMarker> markers_;
     QStringList markedLines_;
     int markedRow_ = -1;
