@@ -77,7 +77,8 @@ ScanFigures scan(const QString& song, std::shared_ptr<const PeakCache> cache) {
 
 int main() {
     QString problem;
-    if (!bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)), problem)) {
+    if (!bassdll::LoadBassLibrary(bassdll::systemLibraryLoader(QStringLiteral(QUILLON_AUDIO_LIBRARY)),
+                                  problem)) {
         std::fprintf(stderr, "%s\n", qPrintable(problem));
         return 1;
     }
@@ -102,10 +103,11 @@ int main() {
         peaks.push_back(withPeaks);
         ratios.push_back(withPeaks / decode);
     }
-    std::printf("peaks of a 5-minute mp3, %d alternating rounds: plain decode median %.0f ms, peaks median %.0f ms; "
-                "peaks/decode per round: median %.2f (range %.2f to %.2f)\n",
-                kRounds, 1000 * median(plain), 1000 * median(peaks), median(ratios),
-                *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
+    std::printf(
+        "peaks of a 5-minute mp3, %d alternating rounds: plain decode median %.0f ms, peaks median %.0f ms; "
+        "peaks/decode per round: median %.2f (range %.2f to %.2f)\n",
+        kRounds, 1000 * median(plain), 1000 * median(peaks), median(ratios),
+        *std::min_element(ratios.begin(), ratios.end()), *std::max_element(ratios.begin(), ratios.end()));
 
     const QString ninetyMinutes = QString::fromStdString(benchaudio::song("mp3", 90 * 60));
     const ScanFigures cold = scan(ninetyMinutes, cache);
@@ -120,9 +122,10 @@ int main() {
         }
         warm.push_back(again.seconds);
     }
-    std::printf("a reopen of the 90-minute mp3 with a warm cache, %d rounds: peaks in hand after median %.1f ms "
-                "(worst %.1f ms)\n",
-                kRounds, 1000 * median(warm), 1000 * *std::max_element(warm.begin(), warm.end()));
+    std::printf(
+        "a reopen of the 90-minute mp3 with a warm cache, %d rounds: peaks in hand after median %.1f ms "
+        "(worst %.1f ms)\n",
+        kRounds, 1000 * median(warm), 1000 * *std::max_element(warm.begin(), warm.end()));
     bassdll::BASS_Free();
     bassdll::UnloadBassLibrary();
     return 0;
