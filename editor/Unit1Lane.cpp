@@ -11,6 +11,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <algorithm>
+#include <cmath>
 
 #include "Unit1.h"
 #include "WaveformLane.h"
