@@ -50,7 +50,7 @@ WaveformLane::WaveformLane(QWidget* parent) : QWidget(parent) {
 void WaveformLane::setPeaks(const PeakScan* peaks, double songSeconds) {
     peaks_ = peaks;
     songSeconds_ = songSeconds;
-    drag_.reset();
+    if (drag_) endDrag();
     pressedAt_.reset();
     update();
 }
@@ -288,6 +288,8 @@ void WaveformLane::mousePressEvent(QMouseEvent* event) {
         const int time = markers_[*marker].hundredths;
         drag_ = Drag{*marker, time, time, view_.timeAt(x) - time / 100.0};
         pressedAt_.reset();
+        // The lane takes no focus (the keys stay with the lyrics), so Escape comes to it only this way.
+        grabKeyboard();
     } else {
         pressedAt_ = event->position().toPoint();
     }
@@ -312,7 +314,7 @@ void WaveformLane::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     if (drag_) {
         const Drag done = *drag_;
-        drag_.reset();
+        endDrag();
         if (done.hundredths != done.startHundredths && OnRetime)
             OnRetime(markers_[done.marker], done.hundredths);
         update();
@@ -325,10 +327,15 @@ void WaveformLane::mouseReleaseEvent(QMouseEvent* event) {
     pressedAt_.reset();
 }
 
+void WaveformLane::endDrag() {
+    drag_.reset();
+    releaseKeyboard();
+}
+
 void WaveformLane::keyPressEvent(QKeyEvent* event) {
     // Escape during a drag puts the marker back.
     if (drag_ && event->key() == Qt::Key_Escape) {
-        drag_.reset();
+        endDrag();
         update();
         return;
     }

@@ -58,6 +58,7 @@ protected:
 
 private:
     void nextFrame();
+    void endDrag();
     void refreshMarkers();
     void updateFollowing();
     // The marker under pixel column `x` (nearest within a few pixels), as an index into markers_.

@@ -167,6 +167,15 @@ TEST_F(LaneWindow, DraggingAMarkerRetimesItsLineInOneUndoStepAndStopsAtItsNeighb
     form->State.history().redo();
     EXPECT_EQ(list()[1], QStringLiteral("[00:06.00]Two two"));
 
+    // Escape during a drag puts the marker back.
+    mouse(QEvent::MouseButtonPress, xOf(4.0));
+    mouse(QEvent::MouseMove, xOf(4.3));
+    ASSERT_TRUE(form->Lane->dragging());
+    QTest::keyClick(form->Lane, Qt::Key_Escape);
+    EXPECT_FALSE(form->Lane->dragging());
+    mouse(QEvent::MouseButtonRelease, xOf(4.3));
+    EXPECT_EQ(list()[0], QStringLiteral("[00:04.00]One"));
+
     // A press and release on a marker without a move changes nothing.
     const int count = form->State.history().count();
     mouse(QEvent::MouseButtonPress, xOf(4.0));
