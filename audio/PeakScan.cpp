@@ -87,10 +87,9 @@ void PeakScan::work(QString songPath) {
     const Outcome outcome = decode(songPath);
     if (outcome == Outcome::decoded && cache_ && key) {
         // The song may have changed while it was read: then the peaks are not kept under its old state.
-        if (songFileKey(songPath) == key) {
-            std::lock_guard lock(mutex_);
-            cache_->store(*key, peaks_);
-        }
+        // Written without the lock: the peaks are complete and only read now, so the window's
+        // drawing never waits for the disk.
+        if (songFileKey(songPath) == key) cache_->store(*key, peaks_);
     }
     outcome_.store(outcome);
     tell(true);

@@ -105,9 +105,9 @@ void WaveformLane::resizeEvent(QResizeEvent* event) {
 void WaveformLane::refreshMarkers() {
     const QStringList lines = ShownLines ? ShownLines() : QStringList();
     // Parsed again only when the lines changed; during a drag the markers stay as they were taken.
-    if (!drag_ && lines != markedLines_) {
+    if (!drag_ && lines != markerLines_) {
         markers_ = laneMarkers(lines);
-        markedLines_ = lines;
+        markerLines_ = lines;
     }
     markedRow_ = MarkedRow ? MarkedRow() : -1;
 }

@@ -85,7 +85,7 @@ private:
     };
     WaveCache waveCache_;
     std::vector<LaneMarker> markers_;
-    QStringList markedLines_;
+    QStringList markerLines_;  // the lines the markers were taken from
     int markedRow_ = -1;
 
     struct Drag {
